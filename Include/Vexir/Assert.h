@@ -1,0 +1,107 @@
+// Failure reporting: one process-wide active assert handler shows each failed
+// assertion and returns the answer (go on, go on and never report this site
+// again, or break into the debugger). The library never ends the process
+// because of an assertion; the code after the site always runs.
+//
+// At load the standard-output handler is active and calls of pure virtual
+// functions are reported through the active handler. On Linux the hook is the
+// C++ runtime's pure-virtual entry point; after the report the process aborts,
+// as the Windows runtime ends it after its handler.
+#pragma once
+
+#include <Vexir/Platform.h>
+
+namespace Vexir {
+
+// The answer of a handler. A site treats any other value as Ignore.
+enum AssertResponse { Ignore = 0, IgnoreAlways = 1, Break = 2 };
+
+enum BuiltinAssertHandlerID {
+    BuiltinAssert_Null = 0,
+    BuiltinAssert_Stdout = 1,
+    BuiltinAssert_BasicWin = 2,
+    BuiltinAssert_AdvancedWin = 3,
+};
+
+class VEXIR_API IAssertHandler {
+public:
+    virtual ~IAssertHandler();
+    // `expression` is the failed condition's source text ("0" for a site with
+    // no condition), `file` the site's source path without extension (e.g.
+    // "Source/Console/MgrConsole"), `message` may be null. Returns an
+    // AssertResponse.
+    virtual int HandleAssert(const char* expression, int line, const char* file, const char* message) = 0;
+};
+
+// Shows nothing and answers Ignore.
+class VEXIR_API AssertHandler_Null : public IAssertHandler {
+public:
+    int HandleAssert(const char* expression, int line, const char* file, const char* message) override;
+};
+
+// Writes the report block to standard output and asks on standard input:
+//
+//   =================== ASSERT =====================
+//      Message : text of the message
+//   Expression : _pData != NULL
+//         File : Source/Network/TextPacket
+//         Line : 42
+//   ------------------------------------------------
+//   (I)gnore    (A)lways Ignore    (B)reak
+//   Choose [ I | A | B ]:
+//
+// When standard input ends or fails, the answer is Ignore.
+class VEXIR_API AssertHandler_Stdout : public IAssertHandler {
+public:
+    int HandleAssert(const char* expression, int line, const char* file, const char* message) override;
+};
+
+// Base of the dialog handlers: remembers the window that owns the dialog.
+class VEXIR_API IAssertHandler_Windows : public IAssertHandler {
+public:
+    virtual void SetParentWindow(NativeWindowHandle window);
+
+protected:
+    NativeWindowHandle _hParent = nullptr;
+};
+
+// The dialog handlers. Until the window system is wired they answer as a
+// dialog that cannot be created does (-1), which every site treats as Ignore.
+class VEXIR_API AssertHandler_BasicWin : public IAssertHandler_Windows {
+public:
+    int HandleAssert(const char* expression, int line, const char* file, const char* message) override;
+};
+
+class VEXIR_API AssertHandler_AdvancedWin : public IAssertHandler_Windows {
+public:
+    int HandleAssert(const char* expression, int line, const char* file, const char* message) override;
+};
+
+VEXIR_API IAssertHandler* GetActiveAssertHandler();
+// Stores the handler unchanged; the caller keeps it alive while it is active.
+VEXIR_API void SetActiveAssertHandler(IAssertHandler* handler);
+// Makes a built-in handler active (the dialog handlers with `parent` as owner).
+// An unknown id returns false and changes nothing.
+VEXIR_API bool SetActiveAssertHandler(BuiltinAssertHandlerID id, NativeWindowHandle parent);
+
+// The sequence every assertion site runs when its condition fails: nothing if
+// the site's flag is set; otherwise ask the active handler and act on the
+// answer (Break traps into the debugger, then goes on; IgnoreAlways sets the
+// flag). `file` may be a full path: it is reported from its "Source/" or
+// "Include/" folder on, without extension.
+VEXIR_API void RaiseAssert(bool& ignoreAlways, const char* expression, int line, const char* file,
+                           const char* message);
+
+}  // namespace Vexir
+
+// Assertion sites. They stay in effect in release builds; each expansion has its
+// own ignoreAlways flag.
+#define CORE_ASSERT_MSG(condition, message)                                                      \
+    do {                                                                                         \
+        if (!(condition)) {                                                                      \
+            static bool s_bIgnoreAlways = false;                                                 \
+            ::Vexir::RaiseAssert(s_bIgnoreAlways, #condition, __LINE__, __FILE__, (message));    \
+        }                                                                                        \
+    } while (0)
+
+#define CORE_ASSERT(condition) CORE_ASSERT_MSG(condition, nullptr)

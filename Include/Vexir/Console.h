@@ -1,0 +1,134 @@
+// Logging: one console manager formats printf-style messages once and hands the
+// finished text to every console in its table, in table order, under one
+// recursive lock. Each console decides for itself whether and how to show it.
+//
+//   IMgrConsole* consoles = GetMgrConsole();
+//   consoles->GetConsole(IMgrConsole::Stdout);
+//   consoles->PrintInfo("Loaded %d meshes in %.1f ms\n", count, ms);
+//   {
+//       AutoConsoleBlock block(consoles, IConsole::Info, "Scene", "Scene done");
+//       consoles->PrintVerbose("%s\n", name);   // indented inside the block
+//   }
+#pragma once
+
+#include <Vexir/Platform.h>
+
+#include <string>
+
+namespace Vexir {
+
+class IMgrConsole;
+
+// An extension interface of a console, found through IConsole::GetInterface.
+class VEXIR_API InterfaceBase {
+public:
+    enum InterfaceType { UI = 0, File = 1, Remote = 2 };
+
+    virtual ~InterfaceBase();
+    virtual int GetInterfaceType() = 0;
+};
+
+class VEXIR_API IConsole {
+public:
+    // A message of level L is shown when L <= the manager's threshold.
+    enum VerbosityLevel { Silent = 0, Error = 1, Warning = 2, Info = 3, Verbose = 4, Debug = 5 };
+    enum MessageKind { Normal = 0, BlockBegin = 1, BlockEnd = 2 };
+
+    virtual ~IConsole();
+    // The console's extension interface of that InterfaceType, or null.
+    virtual InterfaceBase* GetInterface(int type);
+    // Receives one finished message; runs under the manager's lock.
+    virtual void Output(MessageKind kind, VerbosityLevel level, const char* text) = 0;
+};
+
+// The window operations of a console that shows a window. Placement codes:
+// 0 centred on the parent, 1 left of it, 2 right of it, 3 below it, 4 above it.
+class VEXIR_API IUIConsoleInterface : public InterfaceBase {
+public:
+    virtual bool Show(NativeWindowHandle parent, unsigned placement) = 0;
+    virtual bool SetPlacement(unsigned placement) = 0;
+    virtual bool SetTitle(const std::string& title) = 0;
+    virtual bool Close() = 0;
+};
+
+struct ConsoleVisitor {
+    void* userData;
+    // Returning false stops the visit.
+    bool (*visit)(void* userData, IConsole* console);
+};
+
+class VEXIR_API IMgrConsole {
+public:
+    enum ConsoleType { Null = 0, Stdout = 1, Windows = 2, File = 3, Remote = 4 };
+
+    virtual ~IMgrConsole();
+
+    // Appends a console of the host's; false if it is in the table already.
+    // The manager deletes it at unload unless it was removed before.
+    virtual bool AddConsole(IConsole* console) = 0;
+    // The built-in console of that slot, created (and registered) on first use;
+    // null for a type outside 0 to 4 or a console this platform does not have.
+    virtual IConsole* GetConsole(ConsoleType type) = 0;
+    // Built-in consoles are always deleted; added ones only when `destroy` is set.
+    virtual void RemoveConsole(IConsole* console, bool destroy) = 0;
+    virtual void DestroyConsole(ConsoleType type) = 0;
+    virtual void RemoveAllConsoles(bool destroy) = 0;
+    virtual bool ForEachConsole(const ConsoleVisitor& visitor) = 0;
+
+    virtual bool SetUIConsole(IConsole* console) = 0;
+    virtual bool SetUIConsoleByType(ConsoleType type) = 0;
+    // These four return false when the UI console is unset or has no UI interface.
+    virtual bool ShowUIConsole(NativeWindowHandle parent, unsigned placement) = 0;
+    virtual bool SetUIConsolePlacement(unsigned placement) = 0;
+    virtual bool SetUIConsoleTitle(const std::string& title) = 0;
+    virtual bool CloseUIConsole() = 0;
+    virtual void SetUIConsoleAutoShow(bool onWarning, bool onError, NativeWindowHandle parent, unsigned placement) = 0;
+
+    // The threshold is stored as given; consoles compare levels numerically.
+    virtual void SetVerbosity(IConsole::VerbosityLevel level) = 0;
+    virtual IConsole::VerbosityLevel GetVerbosity() = 0;
+    // When set, every Error message is also reported as a failed assertion.
+    virtual void SetAssertOnError(bool on) = 0;
+    virtual bool GetAssertOnError() = 0;
+
+    // printf-style; wide formats are converted to UTF-8 before the consoles see them.
+    virtual void Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format, ...) = 0;
+    virtual void Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, ...) = 0;
+    virtual void PrintDebug(const wchar_t* format, ...) = 0;
+    virtual void PrintDebug(const char* format, ...) = 0;
+    virtual void PrintVerbose(const wchar_t* format, ...) = 0;
+    virtual void PrintVerbose(const char* format, ...) = 0;
+    virtual void PrintInfo(const wchar_t* format, ...) = 0;
+    virtual void PrintInfo(const char* format, ...) = 0;
+    virtual void PrintWarning(const wchar_t* format, ...) = 0;
+    virtual void PrintWarning(const char* format, ...) = 0;
+    virtual void PrintError(const wchar_t* format, ...) = 0;
+    virtual void PrintError(const char* format, ...) = 0;
+    virtual void BeginBlock(IConsole::VerbosityLevel level, const wchar_t* format, ...) = 0;
+    virtual void BeginBlock(IConsole::VerbosityLevel level, const char* format, ...) = 0;
+    virtual void EndBlock(IConsole::VerbosityLevel level, const wchar_t* format, ...) = 0;
+    virtual void EndBlock(IConsole::VerbosityLevel level, const char* format, ...) = 0;
+};
+
+// The console manager, made on the first call and destroyed when the library
+// unloads (deleting every console in its table); null after that. Make the
+// first call before other threads log.
+VEXIR_API IMgrConsole* GetMgrConsole();
+
+// A scoped block: BeginBlock at construction, EndBlock at destruction. The texts
+// are formats without arguments, so a literal percent sign is written "%%".
+class VEXIR_API AutoConsoleBlock {
+public:
+    AutoConsoleBlock(IMgrConsole* manager, IConsole::VerbosityLevel level, const std::string& beginText,
+                     const std::string& endText);
+    AutoConsoleBlock(const AutoConsoleBlock& other);
+    AutoConsoleBlock& operator=(const AutoConsoleBlock& other);
+    ~AutoConsoleBlock();
+
+private:
+    IMgrConsole* _pManager;
+    IConsole::VerbosityLevel _eLevel;
+    std::string _sEndText;
+};
+
+}  // namespace Vexir

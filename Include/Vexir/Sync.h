@@ -1,0 +1,160 @@
+// Locks, events, condition variables and a high-resolution timer: thin wrappers
+// over the operating system's own objects (critical sections, kernel mutexes and
+// events, condition variables and the performance counter on Windows; pthread
+// objects, shared memory and the monotonic clock on Linux).
+//
+// Every operation may be called from any thread. Timeouts are in milliseconds;
+// kInfinite waits for ever.
+#pragma once
+
+#include <Vexir/Platform.h>
+
+// The critical section behind a Mutex. On Windows this is the system's
+// CRITICAL_SECTION itself; on Linux it is opaque and stands for the recursive
+// pthread_mutex_t that the Mutex holds.
+struct _RTL_CRITICAL_SECTION;
+
+namespace Vexir {
+
+// Base of the classes that must not be copied.
+class VEXIR_API Uncopyable {
+protected:
+    Uncopyable() = default;
+    ~Uncopyable() = default;
+
+public:
+    Uncopyable(const Uncopyable&) = delete;
+    Uncopyable& operator=(const Uncopyable&) = delete;
+};
+
+// A recursive lock: the owning thread may acquire it again and releases it as
+// often as it acquired it. Blocks without a timeout.
+class VEXIR_API Mutex : private Uncopyable {
+public:
+    Mutex();
+    ~Mutex();
+
+    void Acquire();
+    void Release();
+
+    // The operating system's lock object, for calls that take it directly.
+    _RTL_CRITICAL_SECTION* GetLockPtr();
+
+private:
+    alignas(8) unsigned char _aLock[40];
+};
+
+// A kernel mutex that can be waited on with a timeout and, when named, is shared
+// by every process that opens the same name.
+//
+// Linux: a named mutex lives in shared memory ("/vexir.<name>") and is removed
+// when the last process that opened it closes it. When a process dies while
+// owning it, the next Acquire returns false but leaves the caller the owner,
+// exactly like an abandoned mutex on Windows.
+class VEXIR_API MutexWaitable : private Uncopyable {
+public:
+    explicit MutexWaitable(const wchar_t* name = nullptr);
+    ~MutexWaitable();
+
+    // True only when the mutex was acquired cleanly. A timeout, a failure, an
+    // abandoned mutex and a mutex that could not be created all give false.
+    bool Acquire(unsigned long timeout);
+    void Release();
+
+private:
+    void* _hHandle;
+};
+
+// A kernel event with manual or automatic reset; named events are shared between
+// processes as named mutexes are.
+class VEXIR_API Event : private Uncopyable {
+public:
+    Event(bool manualReset, bool initialState, const wchar_t* name = nullptr);
+    ~Event();
+
+    // True only when the event was signalled within the timeout. An auto-reset
+    // event is unsignalled again by the wait that took it.
+    bool Wait(unsigned long timeout);
+    void Set();
+    void Reset();
+    // Releases the threads waiting right now (all of them for a manual-reset
+    // event, at most one for an auto-reset event) and leaves the event
+    // unsignalled. With no waiter the pulse is lost.
+    void Pulse();
+
+private:
+    void* _hHandle;
+};
+
+// A condition variable bound to one Mutex, set with SetLock before the first Sleep.
+class VEXIR_API ConditionVariable : private Uncopyable {
+public:
+    ConditionVariable();
+    ~ConditionVariable();
+
+    void SetLock(Mutex* lock);
+    // The caller holds the lock once. Releases it, waits until woken or until the
+    // timeout runs out, and re-acquires it. A timeout is not told apart from a
+    // wake-up (nor from a spurious one): callers re-check their condition.
+    void Sleep(unsigned long timeout);
+    void Wake();
+    void WakeAll();
+
+private:
+    Mutex* _pLock;
+    alignas(8) unsigned char _aCondition[48];
+};
+
+// Readers share, writers exclude everyone; readers are preferred: new readers
+// enter while at least one reader is inside, even when a writer waits.
+// The first reader in takes the writer gate for all readers and the last reader
+// out gives it back, whichever thread that is.
+class VEXIR_API ReadWriteLock : private Uncopyable {
+public:
+    ReadWriteLock();
+    ~ReadWriteLock();
+
+    void AcquireRead();
+    // An unmatched release leaves the reader count at 0 and the gate alone.
+    void ReleaseRead();
+    void AcquireWrite();
+    void ReleaseWrite();
+
+private:
+    // A recursive lock that one thread may take and another may give back.
+    class WriterGate {
+    public:
+        WriterGate();
+        void Enter();
+        void Leave();
+
+    private:
+        Mutex _mState;
+        ConditionVariable _cvFree;
+        unsigned long long _uOwner;
+        int _iDepth;
+    };
+
+    int _iReaders;
+    Mutex _mCountGuard;
+    WriterGate _gWriter;
+};
+
+// Measures elapsed time from a start stamp of the high-resolution counter.
+// Copies measure from the same start.
+class VEXIR_API ManualTimer {
+public:
+    ManualTimer();
+    ManualTimer(const ManualTimer&) = default;
+    ManualTimer& operator=(const ManualTimer&) = default;
+    ~ManualTimer() = default;
+
+    void Reset();
+    // Milliseconds since the start stamp, with fractions. Does not reset.
+    double Elapsed() const;
+
+private:
+    long long _iStart;
+};
+
+}  // namespace Vexir

@@ -1,0 +1,14 @@
+#include <windows.h>
+
+#include <intrin.h>
+#include <stdlib.h>
+
+#include "Assert/AssertPlatform.h"
+
+namespace Vexir {
+
+void TriggerDebugBreak() { __debugbreak(); }
+
+void InstallPureCallHook() { _set_purecall_handler(&PureCallHandler); }
+
+}  // namespace Vexir

@@ -1,0 +1,21 @@
+#include "Console/BuiltinConsoles.h"
+
+#include "Console/Console_Null.h"
+#include "Console/Console_Stdout.h"
+
+namespace Vexir {
+
+IConsole* CreateBuiltinConsole(IMgrConsole::ConsoleType type, IMgrConsole* manager)
+{
+    switch (type) {
+    case IMgrConsole::Null:
+        return new Console_Null(manager);
+    case IMgrConsole::Stdout:
+        return new Console_Stdout(manager);
+    default:
+        // The window, log-file and remote consoles are not part of this build yet.
+        return nullptr;
+    }
+}
+
+}  // namespace Vexir

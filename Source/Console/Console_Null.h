@@ -1,0 +1,17 @@
+// Console_Null: receives every message and shows none of them.
+#pragma once
+
+#include <Vexir/Console.h>
+
+namespace Vexir {
+
+class Console_Null : public IConsole {
+public:
+    explicit Console_Null(IMgrConsole* manager) : _pManager(manager) {}
+    void Output(MessageKind, VerbosityLevel, const char*) override {}
+
+private:
+    IMgrConsole* _pManager;
+};
+
+}  // namespace Vexir

@@ -1,0 +1,268 @@
+#include "Console/MgrConsole.h"
+
+#include <Vexir/Assert.h>
+
+#include <algorithm>
+#include <string>
+
+#include "Console/BuiltinConsoles.h"
+#include "Console/MessageText.h"
+#include "Foundation/AutoMutexLock.h"
+
+namespace Vexir {
+
+namespace {
+
+MgrConsole* s_pManager = nullptr;
+bool s_bManagerDestroyed = false;
+
+// One flag per print path for the error assertion.
+bool s_bIgnoreNarrowErrorAssert = false;
+bool s_bIgnoreWideErrorAssert = false;
+
+bool IsBuiltinType(int type) { return type >= IMgrConsole::Null && type <= IMgrConsole::Remote; }
+
+}  // namespace
+
+IConsole::~IConsole() = default;
+InterfaceBase* IConsole::GetInterface(int) { return nullptr; }
+InterfaceBase::~InterfaceBase() = default;
+IMgrConsole::~IMgrConsole() = default;
+
+IMgrConsole* GetMgrConsole()
+{
+    if (!s_pManager && !s_bManagerDestroyed) {
+        static MgrConsole s_manager;
+        s_pManager = &s_manager;
+    }
+    return s_pManager;
+}
+
+MgrConsole::MgrConsole()
+    : _lConsoles(kBuiltinSlots, nullptr),
+      _pUIConsole(nullptr),
+      _bAutoShowOnWarning(false),
+      _bAutoShowOnError(false),
+      _hAutoShowParent(nullptr),
+      _uAutoShowPlacement(0),
+      _eVerbosity(IConsole::Info),
+      _bAssertOnError(false)
+{
+}
+
+MgrConsole::~MgrConsole()
+{
+    RemoveAllConsoles(true);
+    s_pManager = nullptr;
+    s_bManagerDestroyed = true;
+}
+
+bool MgrConsole::AddConsole(IConsole* console)
+{
+    if (std::find(_lConsoles.begin(), _lConsoles.end(), console) != _lConsoles.end())
+        return false;
+    _lConsoles.push_back(console);
+    return true;
+}
+
+IConsole* MgrConsole::GetConsole(ConsoleType type)
+{
+    if (!IsBuiltinType(type))
+        return nullptr;
+    if (!_lConsoles[type])
+        _lConsoles[type] = CreateBuiltinConsole(type, this);
+    return _lConsoles[type];
+}
+
+void MgrConsole::RemoveConsole(IConsole* console, bool destroy)
+{
+    if (console == _pUIConsole)
+        _pUIConsole = nullptr;
+    for (std::size_t slot = 0; slot < kBuiltinSlots; ++slot) {
+        if (console && _lConsoles[slot] == console) {
+            DestroyConsole(static_cast<ConsoleType>(slot));
+            return;
+        }
+    }
+    const auto added = std::find(_lConsoles.begin() + kBuiltinSlots, _lConsoles.end(), console);
+    if (added == _lConsoles.end())
+        return;
+    _lConsoles.erase(added);
+    if (destroy)
+        delete console;
+}
+
+void MgrConsole::DestroyConsole(ConsoleType type)
+{
+    if (!IsBuiltinType(type) || !_lConsoles[type])
+        return;
+    IConsole* console = _lConsoles[type];
+    _lConsoles[type] = nullptr;
+    if (console == _pUIConsole)
+        _pUIConsole = nullptr;
+    delete console;
+}
+
+void MgrConsole::RemoveAllConsoles(bool destroy)
+{
+    std::vector<IConsole*> consoles;
+    consoles.swap(_lConsoles);
+    _lConsoles.assign(kBuiltinSlots, nullptr);
+    _pUIConsole = nullptr;
+    if (destroy)
+        for (IConsole* console : consoles)
+            delete console;
+}
+
+bool MgrConsole::ForEachConsole(const ConsoleVisitor& visitor)
+{
+    for (std::size_t i = 0; i < _lConsoles.size(); ++i)
+        if (_lConsoles[i] && !visitor.visit(visitor.userData, _lConsoles[i]))
+            return false;
+    return true;
+}
+
+bool MgrConsole::SetUIConsole(IConsole* console)
+{
+    _pUIConsole = console;
+    return true;
+}
+
+bool MgrConsole::SetUIConsoleByType(ConsoleType type)
+{
+    IConsole* console = GetConsole(type);
+    return console && SetUIConsole(console);
+}
+
+IUIConsoleInterface* MgrConsole::UIInterface()
+{
+    if (!_pUIConsole)
+        return nullptr;
+    return static_cast<IUIConsoleInterface*>(_pUIConsole->GetInterface(InterfaceBase::UI));
+}
+
+bool MgrConsole::ShowUIConsole(NativeWindowHandle parent, unsigned placement)
+{
+    IUIConsoleInterface* ui = UIInterface();
+    return ui && ui->Show(parent, placement);
+}
+
+bool MgrConsole::SetUIConsolePlacement(unsigned placement)
+{
+    IUIConsoleInterface* ui = UIInterface();
+    return ui && ui->SetPlacement(placement);
+}
+
+bool MgrConsole::SetUIConsoleTitle(const std::string& title)
+{
+    IUIConsoleInterface* ui = UIInterface();
+    return ui && ui->SetTitle(title);
+}
+
+bool MgrConsole::CloseUIConsole()
+{
+    IUIConsoleInterface* ui = UIInterface();
+    return ui && ui->Close();
+}
+
+void MgrConsole::SetUIConsoleAutoShow(bool onWarning, bool onError, NativeWindowHandle parent, unsigned placement)
+{
+    _bAutoShowOnWarning = onWarning;
+    _bAutoShowOnError = onError;
+    _hAutoShowParent = parent;
+    _uAutoShowPlacement = placement;
+}
+
+void MgrConsole::SetVerbosity(IConsole::VerbosityLevel level) { _eVerbosity = level; }
+IConsole::VerbosityLevel MgrConsole::GetVerbosity() { return _eVerbosity; }
+void MgrConsole::SetAssertOnError(bool on) { _bAssertOnError = on; }
+bool MgrConsole::GetAssertOnError() { return _bAssertOnError; }
+
+void MgrConsole::PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format,
+                             va_list args)
+{
+    AutoMutexLock lock(&_mLock);
+    AutoShow(level);
+    MessageText text;
+    text.Format(format, args);
+    Dispatch(kind, level, text.Text());
+    AssertOnError(level, text.Text(), s_bIgnoreNarrowErrorAssert);
+}
+
+void MgrConsole::PrintWide(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format,
+                           va_list args)
+{
+    AutoMutexLock lock(&_mLock);
+    AutoShow(level);
+    MessageText text;
+    text.FormatWide(format, args);
+    Dispatch(kind, level, text.Text());
+    AssertOnError(level, text.Text(), s_bIgnoreWideErrorAssert);
+}
+
+void MgrConsole::AutoShow(IConsole::VerbosityLevel level)
+{
+    if ((_bAutoShowOnWarning && level == IConsole::Warning) || (_bAutoShowOnError && level == IConsole::Error))
+        ShowUIConsole(_hAutoShowParent, _uAutoShowPlacement);
+}
+
+void MgrConsole::Dispatch(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* text)
+{
+    // By index: a console may add or remove consoles from inside Output.
+    for (std::size_t i = 0; i < _lConsoles.size(); ++i)
+        if (_lConsoles[i])
+            _lConsoles[i]->Output(kind, level, text);
+}
+
+void MgrConsole::AssertOnError(IConsole::VerbosityLevel level, const char* text, bool& ignoreAlways)
+{
+    if (!_bAssertOnError || level != IConsole::Error || ignoreAlways)
+        return;
+    const std::string message = std::string("Console received an `Error` message: ") + text;
+    RaiseAssert(ignoreAlways, "false", __LINE__, __FILE__, message.c_str());
+}
+
+#define VEXIR_FORWARD_PRINT(path, kind, level)                                                                        \
+    {                                                                                                                  \
+        va_list args;                                                                                                  \
+        va_start(args, format);                                                                                        \
+        path(kind, level, format, args);                                                                               \
+        va_end(args);                                                                                                  \
+    }
+
+void MgrConsole::Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format, ...)
+    VEXIR_FORWARD_PRINT(PrintWide, kind, level)
+void MgrConsole::Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, ...)
+    VEXIR_FORWARD_PRINT(PrintNarrow, kind, level)
+void MgrConsole::PrintDebug(const wchar_t* format, ...)
+    VEXIR_FORWARD_PRINT(PrintWide, IConsole::Normal, IConsole::Debug)
+void MgrConsole::PrintDebug(const char* format, ...)
+    VEXIR_FORWARD_PRINT(PrintNarrow, IConsole::Normal, IConsole::Debug)
+void MgrConsole::PrintVerbose(const wchar_t* format, ...)
+    VEXIR_FORWARD_PRINT(PrintWide, IConsole::Normal, IConsole::Verbose)
+void MgrConsole::PrintVerbose(const char* format, ...)
+    VEXIR_FORWARD_PRINT(PrintNarrow, IConsole::Normal, IConsole::Verbose)
+void MgrConsole::PrintInfo(const wchar_t* format, ...)
+    VEXIR_FORWARD_PRINT(PrintWide, IConsole::Normal, IConsole::Info)
+void MgrConsole::PrintInfo(const char* format, ...)
+    VEXIR_FORWARD_PRINT(PrintNarrow, IConsole::Normal, IConsole::Info)
+void MgrConsole::PrintWarning(const wchar_t* format, ...)
+    VEXIR_FORWARD_PRINT(PrintWide, IConsole::Normal, IConsole::Warning)
+void MgrConsole::PrintWarning(const char* format, ...)
+    VEXIR_FORWARD_PRINT(PrintNarrow, IConsole::Normal, IConsole::Warning)
+void MgrConsole::PrintError(const wchar_t* format, ...)
+    VEXIR_FORWARD_PRINT(PrintWide, IConsole::Normal, IConsole::Error)
+void MgrConsole::PrintError(const char* format, ...)
+    VEXIR_FORWARD_PRINT(PrintNarrow, IConsole::Normal, IConsole::Error)
+void MgrConsole::BeginBlock(IConsole::VerbosityLevel level, const wchar_t* format, ...)
+    VEXIR_FORWARD_PRINT(PrintWide, IConsole::BlockBegin, level)
+void MgrConsole::BeginBlock(IConsole::VerbosityLevel level, const char* format, ...)
+    VEXIR_FORWARD_PRINT(PrintNarrow, IConsole::BlockBegin, level)
+void MgrConsole::EndBlock(IConsole::VerbosityLevel level, const wchar_t* format, ...)
+    VEXIR_FORWARD_PRINT(PrintWide, IConsole::BlockEnd, level)
+void MgrConsole::EndBlock(IConsole::VerbosityLevel level, const char* format, ...)
+    VEXIR_FORWARD_PRINT(PrintNarrow, IConsole::BlockEnd, level)
+
+#undef VEXIR_FORWARD_PRINT
+
+}  // namespace Vexir

@@ -1,0 +1,75 @@
+// The console manager behind GetMgrConsole.
+#pragma once
+
+#include <Vexir/Console.h>
+#include <Vexir/Sync.h>
+
+#include <cstdarg>
+#include <vector>
+
+namespace Vexir {
+
+class MgrConsole : public IMgrConsole {
+public:
+    MgrConsole();
+    ~MgrConsole() override;
+
+    bool AddConsole(IConsole* console) override;
+    IConsole* GetConsole(ConsoleType type) override;
+    void RemoveConsole(IConsole* console, bool destroy) override;
+    void DestroyConsole(ConsoleType type) override;
+    void RemoveAllConsoles(bool destroy) override;
+    bool ForEachConsole(const ConsoleVisitor& visitor) override;
+
+    bool SetUIConsole(IConsole* console) override;
+    bool SetUIConsoleByType(ConsoleType type) override;
+    bool ShowUIConsole(NativeWindowHandle parent, unsigned placement) override;
+    bool SetUIConsolePlacement(unsigned placement) override;
+    bool SetUIConsoleTitle(const std::string& title) override;
+    bool CloseUIConsole() override;
+    void SetUIConsoleAutoShow(bool onWarning, bool onError, NativeWindowHandle parent, unsigned placement) override;
+
+    void SetVerbosity(IConsole::VerbosityLevel level) override;
+    IConsole::VerbosityLevel GetVerbosity() override;
+    void SetAssertOnError(bool on) override;
+    bool GetAssertOnError() override;
+
+    void Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format, ...) override;
+    void Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, ...) override;
+    void PrintDebug(const wchar_t* format, ...) override;
+    void PrintDebug(const char* format, ...) override;
+    void PrintVerbose(const wchar_t* format, ...) override;
+    void PrintVerbose(const char* format, ...) override;
+    void PrintInfo(const wchar_t* format, ...) override;
+    void PrintInfo(const char* format, ...) override;
+    void PrintWarning(const wchar_t* format, ...) override;
+    void PrintWarning(const char* format, ...) override;
+    void PrintError(const wchar_t* format, ...) override;
+    void PrintError(const char* format, ...) override;
+    void BeginBlock(IConsole::VerbosityLevel level, const wchar_t* format, ...) override;
+    void BeginBlock(IConsole::VerbosityLevel level, const char* format, ...) override;
+    void EndBlock(IConsole::VerbosityLevel level, const wchar_t* format, ...) override;
+    void EndBlock(IConsole::VerbosityLevel level, const char* format, ...) override;
+
+private:
+    static const std::size_t kBuiltinSlots = 5;
+
+    void PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, va_list args);
+    void PrintWide(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format, va_list args);
+    void AutoShow(IConsole::VerbosityLevel level);
+    void Dispatch(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* text);
+    void AssertOnError(IConsole::VerbosityLevel level, const char* text, bool& ignoreAlways);
+    IUIConsoleInterface* UIInterface();
+
+    std::vector<IConsole*> _lConsoles;
+    IConsole* _pUIConsole;
+    bool _bAutoShowOnWarning;
+    bool _bAutoShowOnError;
+    NativeWindowHandle _hAutoShowParent;
+    unsigned _uAutoShowPlacement;
+    IConsole::VerbosityLevel _eVerbosity;
+    bool _bAssertOnError;
+    Mutex _mLock;
+};
+
+}  // namespace Vexir
