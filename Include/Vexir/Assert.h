@@ -4,9 +4,12 @@
 // because of an assertion; the code after the site always runs.
 //
 // At load the standard-output handler is active and calls of pure virtual
-// functions are reported through the active handler. On Linux the hook is the
-// C++ runtime's pure-virtual entry point; after the report the process aborts,
-// as the Windows runtime ends it after its handler.
+// functions are reported through the active handler; the process then ends as
+// the runtime ends it. The hook is the C++ runtime's pure-virtual entry point,
+// __cxa_pure_virtual, which the library defines; on Windows the library also
+// installs it with _set_purecall_handler. MinGW-built programs refer to that
+// entry point only weakly, so their own pure calls reach the hook only when
+// they refer to the library's __cxa_pure_virtual by name.
 #pragma once
 
 #include <Vexir/Platform.h>

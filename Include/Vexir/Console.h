@@ -24,7 +24,7 @@ class VEXIR_API InterfaceBase {
 public:
     enum InterfaceType { UI = 0, File = 1, Remote = 2 };
 
-    virtual ~InterfaceBase();
+    virtual ~InterfaceBase() = default;
     virtual int GetInterfaceType() = 0;
 };
 
@@ -34,9 +34,9 @@ public:
     enum VerbosityLevel { Silent = 0, Error = 1, Warning = 2, Info = 3, Verbose = 4, Debug = 5 };
     enum MessageKind { Normal = 0, BlockBegin = 1, BlockEnd = 2 };
 
-    virtual ~IConsole();
+    virtual ~IConsole() = default;
     // The console's extension interface of that InterfaceType, or null.
-    virtual InterfaceBase* GetInterface(int type);
+    virtual InterfaceBase* GetInterface(int type) { return nullptr; }
     // Receives one finished message; runs under the manager's lock.
     virtual void Output(MessageKind kind, VerbosityLevel level, const char* text) = 0;
 };
@@ -61,7 +61,7 @@ class VEXIR_API IMgrConsole {
 public:
     enum ConsoleType { Null = 0, Stdout = 1, Windows = 2, File = 3, Remote = 4 };
 
-    virtual ~IMgrConsole();
+    virtual ~IMgrConsole() = default;
 
     // Appends a console of the host's; false if it is in the table already.
     // The manager deletes it at unload unless it was removed before.

@@ -9,8 +9,9 @@ namespace Vexir {
 
 namespace {
 
-// vswprintf reports a full buffer and a conversion failure alike, so the
-// buffer grows until the text fits or clearly cannot be formatted.
+// Some C libraries report a full buffer by the length the text needs, others by
+// -1 as they do a conversion failure; then the buffer grows until the text fits
+// or clearly cannot be formatted.
 const std::size_t kLargestWideText = std::size_t(1) << 24;
 
 }  // namespace
@@ -41,7 +42,7 @@ void MessageText::FormatWide(const wchar_t* format, va_list args)
         va_copy(attempt, args);
         const int length = std::vswprintf(&wide[0], wide.size(), format, attempt);
         va_end(attempt);
-        if (length >= 0) {
+        if (length >= 0 && static_cast<std::size_t>(length) < wide.size()) {
             wide.resize(static_cast<std::size_t>(length));
             break;
         }
@@ -49,7 +50,7 @@ void MessageText::FormatWide(const wchar_t* format, va_list args)
             wide.clear();
             break;
         }
-        wide.resize(wide.size() * 2);
+        wide.resize(length > 0 ? static_cast<std::size_t>(length) + 1 : wide.size() * 2);
     }
     _sHeap = utf8util::Utf16ToUtf8(wide);
     _pText = _sHeap.c_str();

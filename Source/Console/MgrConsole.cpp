@@ -24,11 +24,6 @@ bool IsBuiltinType(int type) { return type >= IMgrConsole::Null && type <= IMgrC
 
 }  // namespace
 
-IConsole::~IConsole() = default;
-InterfaceBase* IConsole::GetInterface(int) { return nullptr; }
-InterfaceBase::~InterfaceBase() = default;
-IMgrConsole::~IMgrConsole() = default;
-
 IMgrConsole* GetMgrConsole()
 {
     if (!s_pManager && !s_bManagerDestroyed) {

@@ -1,0 +1,99 @@
+// The helper program that tests run as a separate process: for what only
+// another process can show (a trap, a pure virtual call, a named object held by
+// someone else, a prompt fed through real standard input).
+#include <Vexir/Assert.h>
+#include <Vexir/Sync.h>
+#include <Vexir/Utf8Util.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+// Outside the anonymous namespace and called through a volatile pointer, so the
+// compiler cannot prove which override runs and must use the virtual table of the
+// object under construction, whose slot is still the pure one.
+struct Abstract {
+    Abstract()
+    {
+        Abstract* volatile self = this;
+        self->Pure();
+    }
+    virtual ~Abstract() = default;
+    virtual void Pure() = 0;
+};
+
+struct Concrete : Abstract {
+    void Pure() override {}
+};
+
+namespace {
+
+class AnsweringHandler : public Vexir::IAssertHandler {
+public:
+    explicit AnsweringHandler(int answer) : _iAnswer(answer) {}
+    int HandleAssert(const char*, int, const char*, const char* message) override
+    {
+        std::cout << "reported: " << (message ? message : "") << std::endl;
+        return _iAnswer;
+    }
+
+private:
+    int _iAnswer;
+};
+
+std::wstring Wide(const char* text) { return utf8util::Utf8ToUtf16(text); }
+
+int Run(const std::string& command, const char* argument)
+{
+    if (command == "assert") {
+        static bool s_bIgnoreAlways = false;
+        Vexir::RaiseAssert(s_bIgnoreAlways, "_pData != NULL", 42, "Source/Network/TextPacket", "text of the message");
+        std::cout << "after the assertion" << std::endl;
+        return 0;
+    }
+    if (command == "break") {
+        AnsweringHandler handler(Vexir::Break);
+        Vexir::SetActiveAssertHandler(&handler);
+        CORE_ASSERT_MSG(false, "breaking");
+        std::cout << "went on after the break" << std::endl;
+        return 0;
+    }
+    if (command == "purecall") {
+        AnsweringHandler handler(Vexir::Ignore);
+        Vexir::SetActiveAssertHandler(&handler);
+        Concrete object;
+        std::cout << "survived the pure call" << std::endl;
+        return 0;
+    }
+    if (command == "hold-mutex") {
+        Vexir::MutexWaitable mutex(Wide(argument).c_str());
+        const bool acquired = mutex.Acquire(5000);
+        std::cout << (acquired ? "holding" : "not acquired") << std::endl;
+        std::_Exit(acquired ? 0 : 1);  // dies owning it
+    }
+    if (command == "try-mutex") {
+        Vexir::MutexWaitable mutex(Wide(argument).c_str());
+        if (!mutex.Acquire(0))
+            return 1;
+        mutex.Release();
+        return 0;
+    }
+    if (command == "set-event") {
+        Vexir::Event event(false, false, Wide(argument).c_str());
+        event.Set();
+        return 0;
+    }
+    std::cerr << "VexirTestChild: unknown command " << command << std::endl;
+    return 100;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return 100;
+    return Run(argv[1], argc > 2 ? argv[2] : "");
+}

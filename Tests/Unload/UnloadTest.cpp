@@ -1,0 +1,34 @@
+// The library's singletons live and die with the library: a console that a
+// host added is deleted when the library is unloaded.
+#include <Vexir/Console.h>
+
+#include <gtest/gtest.h>
+
+#include "DynamicLibrary.h"
+#include "TestConsole.h"
+
+namespace {
+
+using GetMgrConsoleFunction = Vexir::IMgrConsole* (*)();
+
+TEST(Unload, DeletesTheConsolesOfTheManager)
+{
+    VexirTest::DynamicLibrary library(VEXIR_LIBRARY_FILE);
+    ASSERT_TRUE(library.IsLoaded());
+    // Vexir::GetMgrConsole(), by its mangled name.
+    auto getManager = reinterpret_cast<GetMgrConsoleFunction>(library.Symbol("_ZN5Vexir13GetMgrConsoleEv"));
+    ASSERT_NE(getManager, nullptr);
+
+    bool deleted = false;
+    auto* console = new VexirTest::TestConsole(false, &deleted);
+    Vexir::IMgrConsole* manager = getManager();
+    ASSERT_NE(manager, nullptr);
+    ASSERT_TRUE(manager->AddConsole(console));
+    manager->PrintInfo("%s", "before unload");
+    ASSERT_EQ(console->Texts(), std::vector<std::string>{"before unload"});
+
+    EXPECT_TRUE(library.Unload());
+    EXPECT_TRUE(deleted);
+}
+
+}  // namespace
