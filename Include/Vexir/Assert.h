@@ -17,9 +17,9 @@
 namespace Vexir {
 
 // The answer of a handler. A site treats any other value as Ignore.
-enum AssertResponse { Ignore = 0, IgnoreAlways = 1, Break = 2 };
+enum AssertResponse : int { Ignore = 0, IgnoreAlways = 1, Break = 2 };
 
-enum BuiltinAssertHandlerID {
+enum BuiltinAssertHandlerID : int {
     BuiltinAssert_Null = 0,
     BuiltinAssert_Stdout = 1,
     BuiltinAssert_BasicWin = 2,

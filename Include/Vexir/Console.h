@@ -22,7 +22,7 @@ class IMgrConsole;
 // An extension interface of a console, found through IConsole::GetInterface.
 class VEXIR_API InterfaceBase {
 public:
-    enum InterfaceType { UI = 0, File = 1, Remote = 2 };
+    enum InterfaceType : int { UI = 0, File = 1, Remote = 2 };
 
     virtual ~InterfaceBase() = default;
     virtual int GetInterfaceType() = 0;
@@ -31,8 +31,8 @@ public:
 class VEXIR_API IConsole {
 public:
     // A message of level L is shown when L <= the manager's threshold.
-    enum VerbosityLevel { Silent = 0, Error = 1, Warning = 2, Info = 3, Verbose = 4, Debug = 5 };
-    enum MessageKind { Normal = 0, BlockBegin = 1, BlockEnd = 2 };
+    enum VerbosityLevel : int { Silent = 0, Error = 1, Warning = 2, Info = 3, Verbose = 4, Debug = 5 };
+    enum MessageKind : int { Normal = 0, BlockBegin = 1, BlockEnd = 2 };
 
     virtual ~IConsole() = default;
     // The console's extension interface of that InterfaceType, or null.
@@ -59,7 +59,7 @@ struct ConsoleVisitor {
 
 class VEXIR_API IMgrConsole {
 public:
-    enum ConsoleType { Null = 0, Stdout = 1, Windows = 2, File = 3, Remote = 4 };
+    enum ConsoleType : int { Null = 0, Stdout = 1, Windows = 2, File = 3, Remote = 4 };
 
     virtual ~IMgrConsole() = default;
 

@@ -39,8 +39,10 @@ LockResult LockWithin(pthread_mutex_t* mutex, unsigned long timeout)
     } else if (timeout >= kInfinite) {
         result = pthread_mutex_lock(mutex);
     } else {
-        const timespec deadline = MonotonicDeadline(timeout);
-        result = pthread_mutex_clocklock(mutex, CLOCK_MONOTONIC, &deadline);
+        // The wall clock, not the monotonic one: pthread_mutex_clocklock escapes
+        // ThreadSanitizer, which would then misread every later unlock.
+        const timespec deadline = DeadlineOn(CLOCK_REALTIME, timeout);
+        result = pthread_mutex_timedlock(mutex, &deadline);
     }
     if (result == EOWNERDEAD) {
         pthread_mutex_consistent(mutex);
