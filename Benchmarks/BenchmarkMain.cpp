@@ -21,19 +21,35 @@ std::vector<Comparison>& Comparisons()
     return s_comparisons;
 }
 
-// Prints as usual and keeps each benchmark's rate for the comparisons.
+// Prints as usual and keeps each benchmark's rate for the comparisons: the
+// median when the benchmark was repeated, else its one run.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
             const auto rate = run.counters.find("items_per_second");
-            if (rate != run.counters.end())
-                rates[run.benchmark_name()] = rate->second.value;
+            if (rate == run.counters.end())
+                continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || run.run_type == Run::RT_Iteration)
+                (median ? medians : singles)[run.run_name.str()] = rate->second.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> rates;
+
+    const double* Rate(const std::string& name) const
+    {
+        for (const auto* table : {&medians, &singles}) {
+            const auto found = table->find(name);
+            if (found != table->end())
+                return &found->second;
+        }
+        return nullptr;
+    }
+
+private:
+    std::map<std::string, double> medians, singles;
 };
 
 }  // namespace
@@ -51,11 +67,11 @@ int main(int argc, char** argv)
     VexirBench::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const VexirBench::Comparison& comparison : VexirBench::Comparisons()) {
-        const auto ours = reporter.rates.find(comparison.ours);
-        const auto peer = reporter.rates.find(comparison.peer);
-        if (ours == reporter.rates.end() || peer == reporter.rates.end() || peer->second <= 0)
+        const double* ours = reporter.Rate(comparison.ours);
+        const double* peer = reporter.Rate(comparison.peer);
+        if (!ours || !peer || *peer <= 0)
             continue;
-        const double ratio = ours->second / peer->second;
+        const double ratio = *ours / *peer;
         std::printf("%s: %.2f (target %s %.2f) %s\n", comparison.title.c_str(), ratio, ">=", comparison.target,
                     ratio >= comparison.target ? "met" : "MISSED");
     }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 namespace Vexir {
 
@@ -14,29 +15,9 @@ namespace {
 // or clearly cannot be formatted.
 const std::size_t kLargestWideText = std::size_t(1) << 24;
 
-}  // namespace
-
-void MessageText::Format(const char* format, va_list args)
+std::wstring FormatWideText(const wchar_t* format, va_list args)
 {
-    va_list retry;
-    va_copy(retry, args);
-    const int length = std::vsnprintf(_aInline, kInlineSize, format, args);
-    if (length < 0) {
-        _aInline[0] = '\0';
-        _pText = _aInline;
-    } else if (length < kInlineSize) {
-        _pText = _aInline;
-    } else {
-        _sHeap.resize(static_cast<std::size_t>(length));
-        std::vsnprintf(&_sHeap[0], _sHeap.size() + 1, format, retry);
-        _pText = _sHeap.c_str();
-    }
-    va_end(retry);
-}
-
-void MessageText::FormatWide(const wchar_t* format, va_list args)
-{
-    std::wstring wide(kInlineSize, L'\0');
+    std::wstring wide(512, L'\0');
     for (;;) {
         va_list attempt;
         va_copy(attempt, args);
@@ -44,16 +25,38 @@ void MessageText::FormatWide(const wchar_t* format, va_list args)
         va_end(attempt);
         if (length >= 0 && static_cast<std::size_t>(length) < wide.size()) {
             wide.resize(static_cast<std::size_t>(length));
-            break;
+            return wide;
         }
-        if (wide.size() >= kLargestWideText) {
-            wide.clear();
-            break;
-        }
+        if (wide.size() >= kLargestWideText)
+            return std::wstring();
         wide.resize(length > 0 ? static_cast<std::size_t>(length) + 1 : wide.size() * 2);
     }
-    _sHeap = utf8util::Utf16ToUtf8(wide);
-    _pText = _sHeap.c_str();
+}
+
+}  // namespace
+
+void MessageText::Format(const char* format, va_list args)
+{
+    _tText.Clear();
+    if (!FormatPrintf(_tText, format, args)) {
+        _tText.Clear();
+        va_list measure;
+        va_copy(measure, args);
+        const int length = std::vsnprintf(nullptr, 0, format, measure);
+        va_end(measure);
+        if (length > 0)
+            std::vsnprintf(_tText.Extend(static_cast<std::size_t>(length)), static_cast<std::size_t>(length) + 1,
+                           format, args);
+    }
+    _pText = _tText.Finish();
+}
+
+void MessageText::FormatWide(const wchar_t* format, va_list args)
+{
+    const std::string text = utf8util::Utf16ToUtf8(FormatWideText(format, args));
+    _tText.Clear();
+    _tText.Append(text.data(), text.size());
+    _pText = _tText.Finish();
 }
 
 }  // namespace Vexir

@@ -1,15 +1,17 @@
 // One formatted message. Texts shorter than the inline buffer need no heap
-// memory; longer ones are formatted again into a string of the exact size.
+// memory. The common conversions are formatted here; anything else by the C
+// library's vsnprintf, with the same result.
 #pragma once
 
 #include <cstdarg>
-#include <string>
+
+#include "Console/PrintfFormat.h"
 
 namespace Vexir {
 
 class MessageText {
 public:
-    MessageText() : _pText(_aInline) { _aInline[0] = '\0'; }
+    MessageText() : _tText(_aInline, kInlineSize), _pText("") {}
     MessageText(const MessageText&) = delete;
     MessageText& operator=(const MessageText&) = delete;
 
@@ -24,7 +26,7 @@ private:
     static const int kInlineSize = 512;
 
     char _aInline[kInlineSize];
-    std::string _sHeap;
+    TextSink _tText;
     const char* _pText;
 };
 

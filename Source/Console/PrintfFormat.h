@@ -1,0 +1,43 @@
+// A printf formatter for the conversions that log messages use most, producing
+// exactly what the C library's vsnprintf produces for them, without its cost.
+// It declines (returns false, having consumed part of `args`) on anything it does
+// not cover: wide strings and characters, %n, %a, long double, %p, positional
+// arguments, non-finite floating values, the '#' flag on floating values,
+// the '0' flag on %c and %s, null strings and unknown conversions. The caller
+// then formats the whole message with vsnprintf; `args` itself is not consumed.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+
+namespace Vexir {
+
+// Where formatted text goes: a caller-owned buffer, then the heap when it is full.
+class TextSink {
+public:
+    TextSink(char* buffer, std::size_t capacity);
+    ~TextSink();
+    TextSink(const TextSink&) = delete;
+    TextSink& operator=(const TextSink&) = delete;
+
+    void Append(const char* text, std::size_t length);
+    void AppendRepeated(char c, std::size_t count);
+    // Appends `count` bytes for the caller to fill and returns where they start;
+    // one more byte stays free behind them for a terminator.
+    char* Extend(std::size_t count);
+    void Clear() { _uLength = 0; }
+    // Terminates the text and returns it.
+    const char* Finish();
+
+private:
+    void Grow(std::size_t needed);
+
+    char* _pData;
+    std::size_t _uLength;
+    std::size_t _uCapacity;
+    char* _pInline;
+};
+
+bool FormatPrintf(TextSink& sink, const char* format, va_list args);
+
+}  // namespace Vexir

@@ -1,0 +1,106 @@
+// The manager formats most conversions itself; whatever it formats must read
+// exactly as the C library's snprintf writes it.
+#include <Vexir/Console.h>
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ConsoleFixture.h"
+
+namespace {
+
+using MessageTextTest = VexirTest::ConsoleFixture;
+
+class Comparer {
+public:
+    explicit Comparer(Vexir::IMgrConsole* manager, VexirTest::TestConsole* console)
+        : _pManager(manager), _pConsole(console)
+    {
+    }
+
+    template <typename... Args>
+    void Expect(const std::string& format, Args... args)
+    {
+        // A format the C library rejects gives an empty message.
+        const int length = std::snprintf(nullptr, 0, format.c_str(), args...);
+        std::string expected(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+        if (length > 0)
+            std::snprintf(&expected[0], expected.size() + 1, format.c_str(), args...);
+        _pConsole->messages.clear();
+        _pManager->PrintInfo(format.c_str(), args...);
+        ASSERT_EQ(_pConsole->messages.size(), 1u);
+        EXPECT_EQ(_pConsole->messages[0].text, expected) << "format \"" << format << "\"";
+        ++checked;
+    }
+
+    int checked = 0;
+
+private:
+    Vexir::IMgrConsole* _pManager;
+    VexirTest::TestConsole* _pConsole;
+};
+
+std::vector<std::string> Specs(const std::string& conversions)
+{
+    std::vector<std::string> specs;
+    for (const char* flags : {"", "-", "+", " ", "#", "0", "-0", "+0", "- ", "#0", "-#"})
+        for (const char* width : {"", "1", "7", "12"})
+            for (const char* precision : {"", ".", ".0", ".1", ".4", ".17"})
+                for (char conversion : conversions)
+                    specs.push_back(std::string("[%") + flags + width + precision + conversion + "]");
+    return specs;
+}
+
+TEST_F(MessageTextTest, IntegersReadAsSnprintfWritesThem)
+{
+    Comparer compare(manager, AddTestConsole());
+    for (const std::string& spec : Specs("diuoxX"))
+        for (int value : {0, 1, -1, 7, 255, -4096, INT_MAX, INT_MIN})
+            compare.Expect(spec, value);
+    for (const char* spec : {"%.100d", "%-130.120x|", "%lld", "%llu", "%llx", "%+lld", "%ld", "%lu", "%zu", "%zd", "%jd", "%td",
+                                    "%hd", "%hhu", "%hhd", "%hx", "%#llo", "%20.15lld", "%-20lld|"}) {
+        compare.Expect(spec, static_cast<long long>(LLONG_MIN));
+        compare.Expect(spec, static_cast<long long>(-1234567890123LL));
+        compare.Expect(spec, static_cast<long long>(ULLONG_MAX));
+    }
+    EXPECT_GT(compare.checked, 12000);
+}
+
+TEST_F(MessageTextTest, FloatingValuesReadAsSnprintfWritesThem)
+{
+    Comparer compare(manager, AddTestConsole());
+    const double values[] = {0.0,     -0.0,    1.0,      -1.5,    16.25,     0.1,       2.5,    0.5,   1e-7,
+                             123456.789, -9.999999, 1e21,  5e-324, DBL_MAX,  DBL_MIN,   1.0 / 3, 999.9995};
+    for (const std::string& spec : Specs("fFeEgG"))
+        for (double value : values)
+            compare.Expect(spec, value);
+    for (double odd : {INFINITY, -INFINITY, NAN})
+        for (const char* spec : {"%f", "%e", "%G", "%08.3f"})
+            compare.Expect(spec, odd);
+    compare.Expect("%*.*f|%-*d|%.*e", 10, 3, 3.14159, -6, 42, -1, 2.5);
+}
+
+TEST_F(MessageTextTest, TextAndCharactersReadAsSnprintfWritesThem)
+{
+    Comparer compare(manager, AddTestConsole());
+    for (const char* spec : {"%s", "%10s", "%-10s|", "%.3s", "%10.2s", "%.0s", "%05s", "%c", "%5c", "%-5c|"}) {
+        compare.Expect(spec, "text");
+        compare.Expect(spec, "");
+    }
+    compare.Expect("%c%c%c", 'a', 0xC3, 0x84);
+    compare.Expect("%5%|%% and %s", "x");
+    compare.Expect("%p", static_cast<void*>(&compare));
+    compare.Expect("trailing %");
+    compare.Expect("%s is %d%% of %.1f", "load", 93, 100.0);
+    const std::string longText(2000, 'y');
+    compare.Expect("%s|%1000d|%-700.3f", longText.c_str(), 5, 2.0);
+}
+
+}  // namespace
