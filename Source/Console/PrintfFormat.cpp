@@ -36,6 +36,8 @@ void TextSink::Grow(std::size_t needed)
 
 void TextSink::Append(const char* text, std::size_t length)
 {
+    if (length == 0)
+        return;
     if (_uLength + length + 1 > _uCapacity)
         Grow(_uLength + length + 1);
     std::memcpy(_pData + _uLength, text, length);
@@ -69,7 +71,7 @@ const char* TextSink::Finish()
 
 namespace {
 
-struct Spec {
+struct Directive {
     bool left = false, plus = false, space = false, alternate = false, zero = false;
     int width = 0;
     int precision = -1;  // -1: none given
@@ -79,15 +81,15 @@ struct Spec {
 
 // Parses flags, width, precision and length after a '%'. False for what the
 // fast path leaves to the C library.
-bool ParseSpec(const char*& cursor, Spec& spec, va_list* args)
+bool ParseDirective(const char*& cursor, Directive& directive, va_list* args)
 {
     for (;; ++cursor) {
         switch (*cursor) {
-        case '-': spec.left = true; continue;
-        case '+': spec.plus = true; continue;
-        case ' ': spec.space = true; continue;
-        case '#': spec.alternate = true; continue;
-        case '0': spec.zero = true; continue;
+        case '-': directive.left = true; continue;
+        case '+': directive.plus = true; continue;
+        case ' ': directive.space = true; continue;
+        case '#': directive.alternate = true; continue;
+        case '0': directive.zero = true; continue;
         default: break;
         }
         break;
@@ -96,14 +98,14 @@ bool ParseSpec(const char*& cursor, Spec& spec, va_list* args)
         const int width = va_arg(*args, int);
         if (width < -100000000 || width > 100000000)
             return false;
-        spec.left = spec.left || width < 0;
-        spec.width = width < 0 ? -width : width;
+        directive.left = directive.left || width < 0;
+        directive.width = width < 0 ? -width : width;
         ++cursor;
     } else {
         for (; *cursor >= '0' && *cursor <= '9'; ++cursor) {
-            if (spec.width > 100000000)
+            if (directive.width > 100000000)
                 return false;
-            spec.width = spec.width * 10 + (*cursor - '0');
+            directive.width = directive.width * 10 + (*cursor - '0');
         }
         if (*cursor == '$')
             return false;
@@ -111,65 +113,65 @@ bool ParseSpec(const char*& cursor, Spec& spec, va_list* args)
     if (*cursor == '.') {
         ++cursor;
         if (*cursor == '*') {
-            spec.precision = va_arg(*args, int);
-            if (spec.precision > 100000000)
+            directive.precision = va_arg(*args, int);
+            if (directive.precision > 100000000)
                 return false;
-            if (spec.precision < 0)
-                spec.precision = -1;
+            if (directive.precision < 0)
+                directive.precision = -1;
             ++cursor;
         } else {
-            spec.precision = 0;
+            directive.precision = 0;
             for (; *cursor >= '0' && *cursor <= '9'; ++cursor) {
-                if (spec.precision > 100000000)
+                if (directive.precision > 100000000)
                     return false;
-                spec.precision = spec.precision * 10 + (*cursor - '0');
+                directive.precision = directive.precision * 10 + (*cursor - '0');
             }
         }
     }
     switch (*cursor) {
     case 'h':
-        spec.length = cursor[1] == 'h' ? 'H' : 'h';
-        cursor += spec.length == 'H' ? 2 : 1;
+        directive.length = cursor[1] == 'h' ? 'H' : 'h';
+        cursor += directive.length == 'H' ? 2 : 1;
         break;
     case 'l':
-        spec.length = cursor[1] == 'l' ? 'L' : 'l';
-        cursor += spec.length == 'L' ? 2 : 1;
+        directive.length = cursor[1] == 'l' ? 'L' : 'l';
+        cursor += directive.length == 'L' ? 2 : 1;
         break;
     case 'z':
     case 'j':
     case 't':
-        spec.length = *cursor++;
+        directive.length = *cursor++;
         break;
     default:
         break;
     }
-    spec.conversion = *cursor;
-    if (spec.conversion)
+    directive.conversion = *cursor;
+    if (directive.conversion)
         ++cursor;
     return true;
 }
 
 // Lays out sign or prefix, padding, the zeros a precision asks for and the body
 // within the field width.
-void EmitField(TextSink& sink, const Spec& spec, const char* prefix, std::size_t prefixLength, const char* body,
+void EmitField(TextSink& sink, const Directive& directive, const char* prefix, std::size_t prefixLength, const char* body,
                std::size_t bodyLength, bool zeroPad, std::size_t precisionZeros = 0)
 {
     const std::size_t used = prefixLength + precisionZeros + bodyLength;
-    const std::size_t pad = static_cast<std::size_t>(spec.width) > used ? spec.width - used : 0;
-    if (!spec.left && !zeroPad)
+    const std::size_t pad = static_cast<std::size_t>(directive.width) > used ? directive.width - used : 0;
+    if (!directive.left && !zeroPad)
         sink.AppendRepeated(' ', pad);
     sink.Append(prefix, prefixLength);
-    if (!spec.left && zeroPad)
+    if (!directive.left && zeroPad)
         sink.AppendRepeated('0', pad);
     sink.AppendRepeated('0', precisionZeros);
     sink.Append(body, bodyLength);
-    if (spec.left)
+    if (directive.left)
         sink.AppendRepeated(' ', pad);
 }
 
-std::uintmax_t UnsignedArgument(const Spec& spec, va_list* args)
+std::uintmax_t UnsignedArgument(const Directive& directive, va_list* args)
 {
-    switch (spec.length) {
+    switch (directive.length) {
     case 'H': return static_cast<unsigned char>(va_arg(*args, unsigned));
     case 'h': return static_cast<unsigned short>(va_arg(*args, unsigned));
     case 'l': return va_arg(*args, unsigned long);
@@ -181,9 +183,9 @@ std::uintmax_t UnsignedArgument(const Spec& spec, va_list* args)
     }
 }
 
-std::intmax_t SignedArgument(const Spec& spec, va_list* args)
+std::intmax_t SignedArgument(const Directive& directive, va_list* args)
 {
-    switch (spec.length) {
+    switch (directive.length) {
     case 'H': return static_cast<signed char>(va_arg(*args, int));
     case 'h': return static_cast<short>(va_arg(*args, int));
     case 'l': return va_arg(*args, long);
@@ -195,24 +197,24 @@ std::intmax_t SignedArgument(const Spec& spec, va_list* args)
     }
 }
 
-void FormatInteger(TextSink& sink, const Spec& spec, va_list* args)
+void FormatInteger(TextSink& sink, const Directive& directive, va_list* args)
 {
-    const char conversion = spec.conversion;
+    const char conversion = directive.conversion;
     const bool isSigned = conversion == 'd' || conversion == 'i';
     std::uintmax_t magnitude;
     char prefix[2];
     std::size_t prefixLength = 0;
     if (isSigned) {
-        const std::intmax_t value = SignedArgument(spec, args);
+        const std::intmax_t value = SignedArgument(directive, args);
         magnitude = value < 0 ? 0 - static_cast<std::uintmax_t>(value) : static_cast<std::uintmax_t>(value);
         if (value < 0)
             prefix[prefixLength++] = '-';
-        else if (spec.plus)
+        else if (directive.plus)
             prefix[prefixLength++] = '+';
-        else if (spec.space)
+        else if (directive.space)
             prefix[prefixLength++] = ' ';
     } else {
-        magnitude = UnsignedArgument(spec, args);
+        magnitude = UnsignedArgument(directive, args);
     }
 
     const int base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X') ? 16 : 10;
@@ -222,26 +224,26 @@ void FormatInteger(TextSink& sink, const Spec& spec, va_list* args)
     const char* alphabet = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
     for (std::uintmax_t rest = magnitude; rest != 0; rest /= base)
         *--start = alphabet[rest % base];
-    const std::size_t minimum = spec.precision < 0 ? 1 : static_cast<std::size_t>(spec.precision);
+    const std::size_t minimum = directive.precision < 0 ? 1 : static_cast<std::size_t>(directive.precision);
     const std::size_t count = static_cast<std::size_t>(end - start);
-    if (spec.alternate && base == 16 && magnitude != 0) {
+    if (directive.alternate && base == 16 && magnitude != 0) {
         prefix[prefixLength++] = '0';
         prefix[prefixLength++] = conversion;
     }
-    EmitField(sink, spec, prefix, prefixLength, start, count, spec.zero && spec.precision < 0,
+    EmitField(sink, directive, prefix, prefixLength, start, count, directive.zero && directive.precision < 0,
               minimum > count ? minimum - count : 0);
 }
 
-bool FormatFloating(TextSink& sink, const Spec& spec, va_list* args)
+bool FormatFloating(TextSink& sink, const Directive& directive, va_list* args)
 {
     const double value = va_arg(*args, double);
-    if (!std::isfinite(value) || spec.alternate)
+    if (!std::isfinite(value) || directive.alternate)
         return false;
-    const char lower = static_cast<char>(spec.conversion | 0x20);
+    const char lower = static_cast<char>(directive.conversion | 0x20);
     const std::chars_format style = lower == 'f'   ? std::chars_format::fixed
                                     : lower == 'e' ? std::chars_format::scientific
                                                    : std::chars_format::general;
-    const int precision = spec.precision < 0 ? 6 : spec.precision;
+    const int precision = directive.precision < 0 ? 6 : directive.precision;
     if (precision > 400 || (style == std::chars_format::fixed && std::fabs(value) >= 1e300))
         return false;
 
@@ -250,54 +252,54 @@ bool FormatFloating(TextSink& sink, const Spec& spec, va_list* args)
     const std::to_chars_result result = std::to_chars(text, text + sizeof text, magnitude, style, precision);
     if (result.ec != std::errc())
         return false;
-    if (spec.conversion == 'E' || spec.conversion == 'G')
+    if (directive.conversion == 'E' || directive.conversion == 'G')
         for (char* c = text; c != result.ptr; ++c)
             if (*c == 'e')
                 *c = 'E';
     char sign = 0;
     if (std::signbit(value))
         sign = '-';
-    else if (spec.plus)
+    else if (directive.plus)
         sign = '+';
-    else if (spec.space)
+    else if (directive.space)
         sign = ' ';
-    EmitField(sink, spec, &sign, sign ? 1 : 0, text, static_cast<std::size_t>(result.ptr - text), spec.zero);
+    EmitField(sink, directive, &sign, sign ? 1 : 0, text, static_cast<std::size_t>(result.ptr - text), directive.zero);
     return true;
 }
 
-bool FormatString(TextSink& sink, const Spec& spec, va_list* args)
+bool FormatString(TextSink& sink, const Directive& directive, va_list* args)
 {
     const char* text = va_arg(*args, const char*);
-    if (!text || spec.zero)
+    if (!text || directive.zero)
         return false;
     const std::size_t length =
-        spec.precision < 0 ? std::strlen(text) : strnlen(text, static_cast<std::size_t>(spec.precision));
-    EmitField(sink, spec, nullptr, 0, text, length, false);
+        directive.precision < 0 ? std::strlen(text) : strnlen(text, static_cast<std::size_t>(directive.precision));
+    EmitField(sink, directive, nullptr, 0, text, length, false);
     return true;
 }
 
-bool FormatConversion(TextSink& sink, const Spec& spec, va_list* args)
+bool FormatConversion(TextSink& sink, const Directive& directive, va_list* args)
 {
-    switch (spec.conversion) {
+    switch (directive.conversion) {
     case 'd': case 'i':
-        FormatInteger(sink, spec, args);
+        FormatInteger(sink, directive, args);
         return true;
     case 'u': case 'o': case 'x': case 'X':
         // C libraries disagree on sign flags for unsigned values and on "%#.0o"
         // of zero: those stay with the platform's own.
-        if (spec.plus || spec.space || (spec.alternate && spec.conversion == 'o'))
+        if (directive.plus || directive.space || (directive.alternate && directive.conversion == 'o'))
             return false;
-        FormatInteger(sink, spec, args);
+        FormatInteger(sink, directive, args);
         return true;
     case 'f': case 'F': case 'e': case 'E': case 'g': case 'G':
-        return spec.length != 'L' && FormatFloating(sink, spec, args);
+        return directive.length != 'L' && FormatFloating(sink, directive, args);
     case 's':
-        return spec.length == 0 && FormatString(sink, spec, args);
+        return directive.length == 0 && FormatString(sink, directive, args);
     case 'c': {
-        if (spec.length != 0 || spec.zero)
+        if (directive.length != 0 || directive.zero)
             return false;
         const char c = static_cast<char>(va_arg(*args, int));
-        EmitField(sink, spec, nullptr, 0, &c, 1, false);
+        EmitField(sink, directive, nullptr, 0, &c, 1, false);
         return true;
     }
     default:
@@ -326,8 +328,8 @@ bool FormatPrintf(TextSink& sink, const char* format, va_list args)
             ++cursor;
             continue;
         }
-        Spec spec;
-        handled = ParseSpec(cursor, spec, &ap) && FormatConversion(sink, spec, &ap);
+        Directive directive;
+        handled = ParseDirective(cursor, directive, &ap) && FormatConversion(sink, directive, &ap);
     }
     va_end(ap);
     return handled;

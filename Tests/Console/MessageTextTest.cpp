@@ -47,28 +47,28 @@ private:
     VexirTest::TestConsole* _pConsole;
 };
 
-std::vector<std::string> Specs(const std::string& conversions)
+std::vector<std::string> Directives(const std::string& conversions)
 {
-    std::vector<std::string> specs;
+    std::vector<std::string> directives;
     for (const char* flags : {"", "-", "+", " ", "#", "0", "-0", "+0", "- ", "#0", "-#"})
         for (const char* width : {"", "1", "7", "12"})
             for (const char* precision : {"", ".", ".0", ".1", ".4", ".17"})
                 for (char conversion : conversions)
-                    specs.push_back(std::string("[%") + flags + width + precision + conversion + "]");
-    return specs;
+                    directives.push_back(std::string("[%") + flags + width + precision + conversion + "]");
+    return directives;
 }
 
 TEST_F(MessageTextTest, IntegersReadAsSnprintfWritesThem)
 {
     Comparer compare(manager, AddTestConsole());
-    for (const std::string& spec : Specs("diuoxX"))
+    for (const std::string& directive : Directives("diuoxX"))
         for (int value : {0, 1, -1, 7, 255, -4096, INT_MAX, INT_MIN})
-            compare.Expect(spec, value);
-    for (const char* spec : {"%.100d", "%-130.120x|", "%lld", "%llu", "%llx", "%+lld", "%ld", "%lu", "%zu", "%zd", "%jd", "%td",
+            compare.Expect(directive, value);
+    for (const char* directive : {"%.100d", "%-130.120x|", "%lld", "%llu", "%llx", "%+lld", "%ld", "%lu", "%zu", "%zd", "%jd", "%td",
                                     "%hd", "%hhu", "%hhd", "%hx", "%#llo", "%20.15lld", "%-20lld|"}) {
-        compare.Expect(spec, static_cast<long long>(LLONG_MIN));
-        compare.Expect(spec, static_cast<long long>(-1234567890123LL));
-        compare.Expect(spec, static_cast<long long>(ULLONG_MAX));
+        compare.Expect(directive, static_cast<long long>(LLONG_MIN));
+        compare.Expect(directive, static_cast<long long>(-1234567890123LL));
+        compare.Expect(directive, static_cast<long long>(ULLONG_MAX));
     }
     EXPECT_GT(compare.checked, 12000);
 }
@@ -78,21 +78,21 @@ TEST_F(MessageTextTest, FloatingValuesReadAsSnprintfWritesThem)
     Comparer compare(manager, AddTestConsole());
     const double values[] = {0.0,     -0.0,    1.0,      -1.5,    16.25,     0.1,       2.5,    0.5,   1e-7,
                              123456.789, -9.999999, 1e21,  5e-324, DBL_MAX,  DBL_MIN,   1.0 / 3, 999.9995};
-    for (const std::string& spec : Specs("fFeEgG"))
+    for (const std::string& directive : Directives("fFeEgG"))
         for (double value : values)
-            compare.Expect(spec, value);
+            compare.Expect(directive, value);
     for (double odd : {INFINITY, -INFINITY, NAN})
-        for (const char* spec : {"%f", "%e", "%G", "%08.3f"})
-            compare.Expect(spec, odd);
+        for (const char* directive : {"%f", "%e", "%G", "%08.3f"})
+            compare.Expect(directive, odd);
     compare.Expect("%*.*f|%-*d|%.*e", 10, 3, 3.14159, -6, 42, -1, 2.5);
 }
 
 TEST_F(MessageTextTest, TextAndCharactersReadAsSnprintfWritesThem)
 {
     Comparer compare(manager, AddTestConsole());
-    for (const char* spec : {"%s", "%10s", "%-10s|", "%.3s", "%10.2s", "%.0s", "%05s", "%c", "%5c", "%-5c|"}) {
-        compare.Expect(spec, "text");
-        compare.Expect(spec, "");
+    for (const char* directive : {"%s", "%10s", "%-10s|", "%.3s", "%10.2s", "%.0s", "%05s", "%c", "%5c", "%-5c|"}) {
+        compare.Expect(directive, "text");
+        compare.Expect(directive, "");
     }
     compare.Expect("%c%c%c", 'a', 0xC3, 0x84);
     compare.Expect("%5%|%% and %s", "x");
