@@ -1,0 +1,91 @@
+// A file path as a value: parsed once into root, directories, stem and
+// extension, checked for the characters Windows forbids in names, and rebuilt
+// with "/" separators. It never touches the file system.
+//
+//   C:\data\tex\wood.png  => root "C:/", directories "data/tex", stem "wood",
+//                            extension "png", AsString "C:/data/tex/wood.png"
+//   \\server\share\a.txt  => root "//server/", AsString "//server/share/a.txt"
+//   /usr/lib/             => a directory: AsString "/usr/lib"
+//   a/./b/../c/x          => directories "a/c", AsString "a/c/x"
+//   a//b\\c.txt           => AsString "a/b/c.txt"
+//   name.                 => AsString "name" (the final dot is dropped)
+//   ../x.txt              => invalid: a path may not start with ".."
+//   ./../x.txt            => valid, AsString "../x.txt"
+//   C:x.txt, a/b?c/d.txt  => invalid: a forbidden character (< > : " / \ | ? *)
+//                            in a name, or a colon outside a drive root
+//   a/b/..                => a directory: AsString "a" (a last component of
+//                            "." or ".." is a directory, not a file name)
+//
+// Text is treated as bytes: UTF-8 passes through unchanged.
+#pragma once
+
+#include <Vexir/VexirExport.h>
+
+#include <string>
+#include <vector>
+
+namespace Vexir {
+
+class VEXIR_API Path {
+public:
+    // An empty path, not valid.
+    Path();
+    // Parses the text; an empty text gives a valid, empty path.
+    explicit Path(const std::string& text);
+    Path(const Path&) = default;
+    Path& operator=(const Path&) = default;
+    ~Path() = default;
+
+    void Set(const std::string& text);
+    // Stores the root exactly as given (no check, no separator conversion).
+    void SetRoot(const std::string& root);
+    // Replaces the directories; separators of either kind split them and empty
+    // pieces are dropped: "\\a//b\\" gives the two directories a and b.
+    void SetDirectories(const std::string& directories);
+    // Splits at the last dot into stem and extension; no check.
+    void SetFilename(const std::string& filename);
+    void SetStem(const std::string& stem);
+    void SetExtension(const std::string& extension);  // without the dot
+    // Back to the empty, invalid path.
+    void Clear();
+
+    // Appends a relative path to a directory path: "C:/data/" + "tex/wood.png"
+    // gives "C:/data/tex/wood.png". Refused (false, nothing changes) when this
+    // path has a file name or `relative` has a root.
+    bool Concatenate(const Path& relative);
+
+    const std::string& Root() const { return _sRoot; }
+    const std::string& Directories() const { return _sDirectories; }
+    const std::string& Filename() const { return _sFilename; }
+    const std::string& Stem() const { return _sStem; }
+    const std::string& Extension() const { return _sExtension; }
+    const std::string& ParentPath() const { return _sParentPath; }
+    const std::string& AsString() const { return _sFullPath; }
+    // Valid until the path next changes or is destroyed.
+    const char* AsChar() const { return _sFullPath.c_str(); }
+
+    bool IsDirectory() const { return _sFilename.empty(); }
+    bool IsRelative() const { return _sRoot.empty(); }
+    bool IsValid() const { return _bValid; }
+
+    // h = h * 53 + byte over the rebuilt text, bytes taken as signed, wrapping at
+    // 32 bits: "abc" hashes to 277766, the empty path to 0. Case-sensitive.
+    unsigned int Hash() const;
+
+private:
+    bool Parse(const std::string& text);
+    static void Tokenize(const std::string& text, const std::string& delimiters, std::vector<std::string>& out);
+    void Update();
+
+    std::string _sRoot;
+    std::vector<std::string> _lTokens;
+    std::string _sStem;
+    std::string _sExtension;
+    std::string _sFullPath;
+    std::string _sParentPath;
+    std::string _sDirectories;
+    std::string _sFilename;
+    bool _bValid;
+};
+
+}  // namespace Vexir

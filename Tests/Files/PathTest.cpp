@@ -1,0 +1,169 @@
+#include <Vexir/Path.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Vexir::Path;
+
+struct Row {
+    const char* input;
+    const char* root;
+    const char* directories;
+    const char* stem;
+    const char* extension;
+    const char* filename;
+    const char* parentPath;
+    const char* asString;
+    bool valid;
+};
+
+// Every spelling, byte for byte, as the path rebuilds it.
+const Row kRows[] = {
+    {"C:\\data\\tex\\wood.png", "C:/", "data/tex", "wood", "png", "wood.png", "C:/data/tex", "C:/data/tex/wood.png", true},
+    {"textures/wood.tar.gz", "", "textures", "wood.tar", "gz", "wood.tar.gz", "textures", "textures/wood.tar.gz", true},
+    {"\\\\server\\share\\a.txt", "//server/", "share", "a", "txt", "a.txt", "//server/share", "//server/share/a.txt", true},
+    {"/usr/lib/", "/", "usr/lib", "", "", "", "/usr/lib", "/usr/lib", true},
+    {"a/./b/../c/x", "", "a/c", "x", "", "x", "a/c", "a/c/x", true},
+    {"a//b\\\\c.txt", "", "a/b", "c", "txt", "c.txt", "a/b", "a/b/c.txt", true},
+    {"C:/x.txt", "C:/", "", "x", "txt", "x.txt", "C:/", "C:/x.txt", true},
+    {"/x.txt", "/", "", "x", "txt", "x.txt", "/", "/x.txt", true},
+    {"d:/", "d:/", "", "", "", "", "d:/", "d:/", true},
+    {"../x.txt", "", "..", "x", "txt", "x.txt", "..", "../x.txt", false},
+    {"./../x.txt", "", "..", "x", "txt", "x.txt", "..", "../x.txt", true},
+    {"a/../../x", "", "..", "x", "", "x", "..", "../x", true},
+    {".cfg", "", "", "", "cfg", ".cfg", "", ".cfg", true},
+    {"name.", "", "", "name", "", "name", "", "name", true},
+    {"C:x.txt", "", "", "", "", "", "", "", false},
+    {"\\\\server", "", "", "", "", "", "", "", false},
+    {"\\\\srv\\", "//srv/", "", "", "", "", "//srv/", "//srv/", true},
+    {"a/b?c/d.txt", "", "a", "", "", "", "a", "a", false},
+};
+
+TEST(Path, RebuildsEveryExampleExactly)
+{
+    for (const Row& row : kRows) {
+        const Path path{std::string(row.input)};
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(path.Root(), row.root);
+        EXPECT_EQ(path.Directories(), row.directories);
+        EXPECT_EQ(path.Stem(), row.stem);
+        EXPECT_EQ(path.Extension(), row.extension);
+        EXPECT_EQ(path.Filename(), row.filename);
+        EXPECT_EQ(path.ParentPath(), row.parentPath);
+        EXPECT_EQ(path.AsString(), row.asString);
+        EXPECT_STREQ(path.AsChar(), row.asString);
+        EXPECT_EQ(path.IsValid(), row.valid);
+        EXPECT_EQ(path.IsDirectory(), std::string(row.filename).empty());
+        EXPECT_EQ(path.IsRelative(), std::string(row.root).empty());
+    }
+}
+
+TEST(Path, EmptyTextIsValidButAnEmptyPathIsNot)
+{
+    const Path fromText{std::string()};
+    EXPECT_TRUE(fromText.IsValid());
+    EXPECT_EQ(fromText.AsString(), "");
+    Path path;
+    EXPECT_FALSE(path.IsValid());
+    path.Set("a/b.txt");
+    path.Clear();
+    EXPECT_FALSE(path.IsValid());
+    EXPECT_EQ(path.AsString(), "");
+    EXPECT_EQ(path.Stem(), "");
+}
+
+TEST(Path, ColonsAndServerNamesAreChecked)
+{
+    for (const char* text : {"C:", "a:b/c", "C:name", "\\\\ser:ver\\x", "//a|b/c", "x/y*.txt", "q\"uote"})
+        EXPECT_FALSE(Path(text).IsValid()) << text;
+    EXPECT_TRUE(Path("//server/share/x").IsValid());
+    EXPECT_EQ(Path("///x").Root(), "/") << "three leading separators are a plain root";
+    EXPECT_EQ(Path("///x").AsString(), "/x");
+    EXPECT_EQ(Path("\\").AsString(), "/");
+    EXPECT_EQ(Path("D:\\A\\b").Root(), "D:/") << "the drive letter keeps its case";
+    EXPECT_EQ(Path("1:/x").Root(), "") << "only a letter makes a drive";
+    EXPECT_EQ(Path("caf\xC3\xA9/\xE4\xB8\xAD.txt").AsString(), "caf\xC3\xA9/\xE4\xB8\xAD.txt");
+}
+
+TEST(Path, ALastDotOrDotDotIsADirectory)
+{
+    EXPECT_EQ(Path("a/b/..").AsString(), "a");
+    EXPECT_TRUE(Path("a/b/..").IsDirectory());
+    EXPECT_EQ(Path("a/.").AsString(), "a");
+    EXPECT_FALSE(Path("..").IsValid());
+    EXPECT_EQ(Path("x/../..").AsString(), "..");
+}
+
+TEST(Path, SettersRebuildAndRecheckOnlyTheLeadingDotDot)
+{
+    Path path("a/b?c/d.txt");
+    ASSERT_FALSE(path.IsValid());
+    path.SetStem("e");
+    EXPECT_TRUE(path.IsValid()) << "a setter rebuilds the path by the \"..\" rule alone";
+    EXPECT_EQ(path.AsString(), "a/e");
+
+    Path drive;
+    drive.SetRoot("C:");
+    drive.SetFilename("x");
+    EXPECT_EQ(drive.AsString(), "C:/x");
+
+    Path dirs("/r/old/f.tar.gz");
+    dirs.SetDirectories("\\\\a//b\\\\");
+    EXPECT_EQ(dirs.Directories(), "a/b");
+    EXPECT_EQ(dirs.AsString(), "/a/b/f.tar.gz");
+    dirs.SetFilename("archive.tar.bz2");
+    EXPECT_EQ(dirs.Stem(), "archive.tar");
+    EXPECT_EQ(dirs.Extension(), "bz2");
+    dirs.SetExtension("");
+    EXPECT_EQ(dirs.Filename(), "archive.tar");
+    dirs.SetDirectories("../up");
+    EXPECT_FALSE(dirs.IsValid());
+    EXPECT_EQ(dirs.AsString(), "/../up/archive.tar");
+}
+
+TEST(Path, ConcatenateAppendsARelativePathToADirectory)
+{
+    Path base("C:/data/");
+    const Path relative("tex/wood.png");
+    ASSERT_TRUE(base.Concatenate(relative));
+    EXPECT_EQ(base.AsString(), "C:/data/tex/wood.png");
+
+    Path file("C:/data");
+    EXPECT_FALSE(file.Concatenate(relative)) << "the left side has a file name";
+    EXPECT_EQ(file.AsString(), "C:/data");
+    Path directory("C:/data/");
+    EXPECT_FALSE(directory.Concatenate(Path("/abs/x")));
+    EXPECT_EQ(directory.AsString(), "C:/data");
+
+    Path self("a/b/");
+    ASSERT_TRUE(self.Concatenate(self));
+    EXPECT_EQ(self.AsString(), "a/b/a/b");
+}
+
+TEST(Path, HashFollowsTheRebuiltText)
+{
+    EXPECT_EQ(Path("abc").Hash(), 277766u);
+    EXPECT_EQ(Path().Hash(), 0u);
+    EXPECT_EQ(Path("a\\b.txt").Hash(), Path("a//b.txt").Hash());
+    EXPECT_NE(Path("A/b.txt").Hash(), Path("a/b.txt").Hash());
+    // Bytes above 127 count as negative values.
+    EXPECT_EQ(Path("\xC3").Hash(), static_cast<unsigned int>(0xC3 - 256));
+    EXPECT_EQ(Path("a\xFF").Hash(), 97u * 53u - 1u);
+}
+
+TEST(Path, CopiesAreIndependentValues)
+{
+    Path original("x/y.z");
+    Path copy = original;
+    copy.SetStem("w");
+    EXPECT_EQ(original.AsString(), "x/y.z");
+    EXPECT_EQ(copy.AsString(), "x/w.z");
+    copy = copy;
+    EXPECT_EQ(copy.AsString(), "x/w.z");
+}
+
+}  // namespace
