@@ -51,6 +51,22 @@ public:
     virtual bool Close() = 0;
 };
 
+// The settings of the log-file console, from GetInterface(InterfaceBase::File).
+// They take effect when the file opens, at the first message that is shown, so
+// set them before that.
+class VEXIR_API IFileConsoleInterface : public InterfaceBase {
+public:
+    // Any format other than Html writes text lines.
+    enum LogFormat : int { Text = 0, Html = 1 };
+
+    virtual void SetDirectory(const std::string& directory) = 0;
+    // "VexirLog.txt" unless set.
+    virtual void SetFileName(const std::string& fileName) = 0;
+    virtual void SetFormat(int format) = 0;
+    // The HTML page title, "Vexir Log" unless set.
+    virtual void SetTitle(const std::string& title) = 0;
+};
+
 struct ConsoleVisitor {
     void* userData;
     // Returning false stops the visit.

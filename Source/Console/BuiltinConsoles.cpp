@@ -1,5 +1,6 @@
 #include "Console/BuiltinConsoles.h"
 
+#include "Console/Console_File.h"
 #include "Console/Console_Null.h"
 #include "Console/Console_Stdout.h"
 
@@ -12,8 +13,10 @@ IConsole* CreateBuiltinConsole(IMgrConsole::ConsoleType type, IMgrConsole* manag
         return new Console_Null(manager);
     case IMgrConsole::Stdout:
         return new Console_Stdout(manager);
+    case IMgrConsole::File:
+        return new Console_File(manager);
     default:
-        // The window, log-file and remote consoles are not part of this build yet.
+        // The window and remote consoles are not part of this build yet.
         return nullptr;
     }
 }

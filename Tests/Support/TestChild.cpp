@@ -2,6 +2,7 @@
 // another process can show (a trap, a pure virtual call, a named object held by
 // someone else, a prompt fed through real standard input).
 #include <Vexir/Assert.h>
+#include <Vexir/Console.h>
 #include <Vexir/Sync.h>
 #include <Vexir/Utf8Util.h>
 
@@ -10,6 +11,8 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+
+#include "KillThisProcess.h"
 
 // Outside the anonymous namespace and called through a volatile pointer, so the
 // compiler cannot prove which override runs and must use the virtual table of the
@@ -84,6 +87,14 @@ int Run(const std::string& command, const char* argument)
         Vexir::Event event(false, false, Wide(argument).c_str());
         event.Set();
         return 0;
+    }
+    if (command == "log-and-die") {
+        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+        auto* settings = static_cast<Vexir::IFileConsoleInterface*>(
+            consoles->GetConsole(Vexir::IMgrConsole::File)->GetInterface(Vexir::InterfaceBase::File));
+        settings->SetDirectory(argument);
+        consoles->PrintInfo("last words before the kill");
+        VexirTest::KillThisProcess();
     }
     std::cerr << "VexirTestChild: unknown command " << command << std::endl;
     return 100;

@@ -1,0 +1,136 @@
+#include "Console/Console_File.h"
+
+#include <Vexir/Assert.h>
+
+#include <cstring>
+#include <new>
+
+#include "Foundation/LocalTime.h"
+
+namespace Vexir {
+
+namespace {
+
+const char* TextMark(int level)
+{
+    static const char* const kMarks[] = {"[E] ", "[W] ", "[I] ", "[V] ", "[D] "};
+    return level >= 1 && level <= 5 ? kMarks[level - 1] : "[U]";
+}
+
+const char* ColourTag(int level)
+{
+    static const char* const kTags[] = {"<font color=#FF0000>", "<font color=#FF00FF>", "<font color=#005000>",
+                                        "<font color=#303030>", "<font color=#808080>"};
+    return level >= 1 && level <= 5 ? kTags[level - 1] : nullptr;
+}
+
+std::string Format(const std::tm& moment, const char* format)
+{
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, format, &moment);
+    return std::string(text, length);
+}
+
+}  // namespace
+
+Console_File::Console_File(IMgrConsole* manager)
+    : _pManager(manager),
+      _pFileInterface(new (std::nothrow) FileInterface(this)),
+      _iDepth(0),
+      _sFileName("VexirLog.txt"),
+      _sTitle("Vexir Log"),
+      _eFormat(IFileConsoleInterface::Text),
+      _pFile(nullptr),
+      _tStampedAt(-1)
+{
+    CORE_ASSERT_MSG(_pFileInterface != NULL, "Failed to create Console_File::FileInterface");
+}
+
+Console_File::~Console_File()
+{
+    delete _pFileInterface;
+    IMgrFiles* files = GetMgrFiles();
+    if (_pFile && files)
+        files->Close(_pFile);
+    _pFile = nullptr;
+}
+
+InterfaceBase* Console_File::GetInterface(int type)
+{
+    return type == InterfaceBase::File ? _pFileInterface : nullptr;
+}
+
+void Console_File::UpdateStamps()
+{
+    const std::time_t now = std::time(nullptr);
+    if (now == _tStampedAt)
+        return;
+    const std::tm local = LocalTime(now);
+    _sDate = Format(local, "%a, %d %b %Y");
+    _sTime = Format(local, "%H:%M:%S");
+    _tStampedAt = now;
+}
+
+bool Console_File::EnsureOpen()
+{
+    if (_pFile)
+        return true;
+    IMgrFiles* files = GetMgrFiles();
+    if (!files)
+        return false;
+    const std::string path = _sDirectory.empty() ? _sFileName : _sDirectory + "/" + _sFileName;
+    _pFile = files->Open(path, IMgrFiles::WriteText);
+    if (!_pFile)
+        return false;
+
+    UpdateStamps();
+    std::string header;
+    if (IsHtml())
+        header = "<html><head><title>" + _sTitle + "</title></head><body><h2>\nSession started: " + _sDate + " | " +
+                 _sTime + "\n</h2>\n";
+    else
+        header = "[" + _sTime + "]  [H] Session started: " + _sDate + "\n";
+    const bool written = _pFile->Write(header.data(), header.size()) == header.size();
+    return _pFile->Flush() == 0 && written;
+}
+
+void Console_File::AppendLine(MessageKind kind, VerbosityLevel level, const char* text)
+{
+    _sLine.assign("[").append(_sTime).append("]  ");
+    const char* tag = IsHtml() ? ColourTag(level) : nullptr;
+    if (IsHtml()) {
+        if (tag)
+            _sLine.append(tag);
+    } else {
+        _sLine.append(TextMark(level));
+    }
+    for (int i = 0; i < _iDepth; ++i)
+        _sLine.append(IsHtml() ? "&emsp;" : "\t");
+    if (kind == BlockBegin)
+        ++_iDepth;
+    else if (kind == BlockEnd)
+        --_iDepth;
+    _sLine.append(text);
+    if (IsHtml()) {
+        if (tag)
+            _sLine.append("</font>");
+        _sLine.append("<br>\n");
+    } else if (!std::strchr(text, '\n')) {
+        _sLine.push_back('\n');
+    }
+}
+
+void Console_File::Output(MessageKind kind, VerbosityLevel level, const char* text)
+{
+    IMgrConsole* manager = GetMgrConsole();
+    if (manager && static_cast<int>(level) > static_cast<int>(manager->GetVerbosity()))
+        return;
+    if (!EnsureOpen())
+        return;
+    UpdateStamps();
+    AppendLine(kind, level, text ? text : "");
+    _pFile->Write(_sLine.data(), _sLine.size());
+    _pFile->Flush();
+}
+
+}  // namespace Vexir

@@ -1,0 +1,63 @@
+// Console_File: appends every message that passes the manager's threshold to a
+// log file, as stamped text lines or as an HTML page with one coloured line per
+// message. The file opens (truncated, with a header) at the first such message,
+// through the file manager; a failed open drops that message and is tried again
+// at the next. Each line is written and flushed at once, so a process that dies
+// loses nothing it logged. Runs under the manager's lock.
+#pragma once
+
+#include <Vexir/Console.h>
+#include <Vexir/Files.h>
+
+#include <ctime>
+#include <string>
+
+namespace Vexir {
+
+class Console_File : public IConsole {
+public:
+    explicit Console_File(IMgrConsole* manager);
+    ~Console_File() override;
+    Console_File(const Console_File&) = delete;
+    Console_File& operator=(const Console_File&) = delete;
+
+    InterfaceBase* GetInterface(int type) override;
+    void Output(MessageKind kind, VerbosityLevel level, const char* text) override;
+
+private:
+    class FileInterface : public IFileConsoleInterface {
+    public:
+        explicit FileInterface(Console_File* console) : _pConsole(console) {}
+        int GetInterfaceType() override { return File; }
+        void SetDirectory(const std::string& directory) override { _pConsole->_sDirectory = directory; }
+        void SetFileName(const std::string& fileName) override { _pConsole->_sFileName = fileName; }
+        void SetFormat(int format) override { _pConsole->_eFormat = format; }
+        void SetTitle(const std::string& title) override { _pConsole->_sTitle = title; }
+
+    private:
+        Console_File* _pConsole;
+    };
+
+    bool IsHtml() const { return _eFormat == IFileConsoleInterface::Html; }
+    bool EnsureOpen();
+    void UpdateStamps();
+    void AppendLine(MessageKind kind, VerbosityLevel level, const char* text);
+
+    IMgrConsole* _pManager;
+    FileInterface* _pFileInterface;
+    int _iDepth;
+    std::string _sDirectory;
+    std::string _sFileName;
+    std::string _sTitle;
+    int _eFormat;
+    IFileObj* _pFile;
+
+    // The stamps of the second they were made for; a line is mostly written
+    // in the same second as the one before it.
+    std::time_t _tStampedAt;
+    std::string _sDate;
+    std::string _sTime;
+    std::string _sLine;
+};
+
+}  // namespace Vexir

@@ -1,0 +1,33 @@
+// What the operating system does for the file manager.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <Vexir/Platform.h>
+
+namespace Vexir {
+
+// Opens a file by UTF-8 name in one of the four manager modes; null on failure
+// (a directory is not a file). Malformed UTF-8 throws utf8_conversion_error.
+std::FILE* OpenStream(const char* path, unsigned mode);
+long long TellStream(std::FILE* stream);
+bool SeekStream(std::FILE* stream, long long offset, int whence);
+
+bool IsRegularFile(const char* path);
+bool IsDirectoryPath(const char* path);
+// Appends the plain files of the directory; false when it cannot be searched.
+bool ListPlainFiles(const std::string& directory, std::vector<std::string>& names);
+// Reports an allocation failure through the thread's system error code.
+void SetOutOfMemoryError();
+
+// The network name of the path, or the path itself when it has none.
+std::string NetworkName(const char* path);
+
+// The system's file dialogs; `fileName` in and out as UTF-8. False when the
+// user cancels, the arguments cannot be converted, or there is no dialog.
+bool ShowFileDialog(bool save, NativeWindowHandle owner, std::string& fileName, const char* filter,
+                    const char* defaultExtension, const char* initialDirectory);
+
+}  // namespace Vexir

@@ -1,0 +1,75 @@
+// Linux layer of the file manager: stdio streams opened by the UTF-8 name,
+// access/stat for the existence tests and opendir/readdir for listings.
+#include "Files/FileSystem.h"
+
+#include <Vexir/Utf8Util.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace Vexir {
+
+namespace {
+
+const char* const kModeTexts[] = {"rb", "w+b", "r", "w+"};
+
+bool StatIs(const char* path, mode_t kind)
+{
+    struct stat info;
+    return path && access(path, F_OK) == 0 && stat(path, &info) == 0 && (info.st_mode & S_IFMT) == kind;
+}
+
+}  // namespace
+
+std::FILE* OpenStream(const char* path, unsigned mode)
+{
+    utf8util::Utf8ToUtf16(path);  // the same check of the name as on Windows
+    std::FILE* stream = std::fopen(path, kModeTexts[mode]);
+    if (!stream)
+        return nullptr;
+    struct stat info;
+    if (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
+        std::fclose(stream);
+        return nullptr;
+    }
+    return stream;
+}
+
+long long TellStream(std::FILE* stream) { return static_cast<long long>(ftello(stream)); }
+
+bool SeekStream(std::FILE* stream, long long offset, int whence)
+{
+    return fseeko(stream, static_cast<off_t>(offset), whence) == 0;
+}
+
+bool IsRegularFile(const char* path) { return StatIs(path, S_IFREG); }
+
+bool IsDirectoryPath(const char* path) { return StatIs(path, S_IFDIR); }
+
+bool ListPlainFiles(const std::string& directory, std::vector<std::string>& names)
+{
+    utf8util::Utf8ToUtf16(directory);
+    DIR* folder = opendir(directory.empty() ? "." : directory.c_str());
+    if (!folder)
+        return false;
+    std::vector<std::string> found;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (IsRegularFile((directory.empty() ? name : directory + "/" + name).c_str()))
+            found.push_back(name);
+    }
+    closedir(folder);
+    std::sort(found.begin(), found.end());
+    names.insert(names.end(), found.begin(), found.end());
+    return true;
+}
+
+void SetOutOfMemoryError() { errno = ENOMEM; }
+
+}  // namespace Vexir

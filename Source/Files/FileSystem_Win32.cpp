@@ -1,0 +1,74 @@
+// Windows layer of the file manager: wide C runtime streams, the wide access
+// and stat calls, and FindFirstFileW listings.
+#include "Files/FileSystem.h"
+
+#include <Vexir/Utf8Util.h>
+
+#include <windows.h>
+
+#include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace Vexir {
+
+namespace {
+
+const wchar_t* const kModeTexts[] = {L"rb", L"w+b", L"rt", L"w+t"};
+const std::size_t kMaxPath = 260;
+
+// The existence tests take the name as UTF-8 like every other call; a name
+// that is not UTF-8 names nothing.
+bool StatIs(const char* path, unsigned short kind)
+{
+    if (!path)
+        return false;
+    try {
+        const std::wstring wide = utf8util::Utf8ToUtf16(path);
+        struct _stat64 info;
+        return _waccess(wide.c_str(), 0) == 0 && _wstat64(wide.c_str(), &info) == 0 && (info.st_mode & kind) != 0;
+    } catch (const utf8util::utf8_conversion_error&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+std::FILE* OpenStream(const char* path, unsigned mode)
+{
+    const std::wstring wide = utf8util::Utf8ToUtf16(path);
+    std::FILE* stream = nullptr;
+    if (_wfopen_s(&stream, wide.c_str(), kModeTexts[mode]) != 0)
+        return nullptr;
+    return stream;
+}
+
+long long TellStream(std::FILE* stream) { return _ftelli64(stream); }
+
+bool SeekStream(std::FILE* stream, long long offset, int whence) { return _fseeki64(stream, offset, whence) == 0; }
+
+bool IsRegularFile(const char* path) { return StatIs(path, _S_IFREG); }
+
+bool IsDirectoryPath(const char* path) { return StatIs(path, _S_IFDIR); }
+
+bool ListPlainFiles(const std::string& directory, std::vector<std::string>& names)
+{
+    const std::wstring pattern = utf8util::Utf8ToUtf16(directory) + L"\\*";
+    if (pattern.size() > kMaxPath)
+        return false;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(utf8util::Utf16ToUtf8(entry.cFileName));
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return true;
+}
+
+// 4 is the code the manager has always left for a failed allocation.
+void SetOutOfMemoryError() { SetLastError(4); }
+
+}  // namespace Vexir

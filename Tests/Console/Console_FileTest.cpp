@@ -1,0 +1,143 @@
+#include <Vexir/Console.h>
+#include <Vexir/Files.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "ChildProcess.h"
+#include "ConsoleFixture.h"
+#include "ScratchDirectory.h"
+
+namespace {
+
+using namespace Vexir;
+
+class Console_FileTest : public VexirTest::ConsoleFixture {
+protected:
+    IFileConsoleInterface* FileConsole(int format = IFileConsoleInterface::Text)
+    {
+        IConsole* console = manager->GetConsole(IMgrConsole::File);
+        EXPECT_NE(console, nullptr);
+        auto* settings = static_cast<IFileConsoleInterface*>(console->GetInterface(InterfaceBase::File));
+        EXPECT_NE(settings, nullptr);
+        EXPECT_EQ(console->GetInterface(InterfaceBase::UI), nullptr);
+        settings->SetDirectory(scratch.Path());
+        settings->SetFormat(format);
+        return settings;
+    }
+
+    // The log with every "[hh:mm:ss]" stamp replaced by "[T]", after checking
+    // that each stamp is a time of day.
+    std::string Log(const std::string& name = "VexirLog.txt")
+    {
+        const std::string text = scratch.ReadText(name);
+        const std::regex stamp("\\[([0-2][0-9]):([0-5][0-9]):([0-5][0-9])\\]");
+        return std::regex_replace(text, stamp, "[T]");
+    }
+
+    VexirTest::ScratchDirectory scratch;
+};
+
+TEST_F(Console_FileTest, OpensAtTheFirstShownMessageAndWritesStampedLines)
+{
+    FileConsole();
+    manager->PrintDebug("below the threshold\n");
+    EXPECT_FALSE(GetMgrFiles()->FileExists(scratch.Path("VexirLog.txt"))) << "no file before a shown message";
+    manager->PrintInfo("hello");
+    manager->PrintWarning("ends in a line feed\n");
+    manager->PrintError("inner\nline feed");
+    manager->Print(IConsole::Normal, IConsole::Silent, "silent");
+    const std::regex header("\\[T\\]  \\[H\\] Session started: [A-Z][a-z]{2}, [0-9]{2} [A-Z][a-z]{2} [0-9]{4}\n");
+    const std::string log = Log();
+    const std::size_t headerEnd = log.find('\n') + 1;
+    EXPECT_TRUE(std::regex_match(log.substr(0, headerEnd), header)) << log;
+    EXPECT_EQ(log.substr(headerEnd),
+              "[T]  [I] hello\n"
+              "[T]  [W] ends in a line feed\n"
+              "[T]  [E] inner\nline feed"
+              "[T]  [U]silent\n");
+}
+
+TEST_F(Console_FileTest, IndentsByBlockDepthWithoutALowerBound)
+{
+    FileConsole();
+    manager->BeginBlock(IConsole::Info, "outer");
+    manager->PrintInfo("in");
+    manager->EndBlock(IConsole::Info, "done");
+    manager->EndBlock(IConsole::Info, "below zero");
+    manager->PrintInfo("flat");
+    manager->BeginBlock(IConsole::Info, "back to zero");
+    manager->BeginBlock(IConsole::Info, "one");
+    manager->PrintInfo("indented");
+    const std::string log = Log();
+    EXPECT_EQ(log.substr(log.find('\n') + 1),
+              "[T]  [I] outer\n"
+              "[T]  [I] \tin\n"
+              "[T]  [I] \tdone\n"
+              "[T]  [I] below zero\n"
+              "[T]  [I] flat\n"
+              "[T]  [I] back to zero\n"
+              "[T]  [I] one\n"
+              "[T]  [I] \tindented\n");
+}
+
+TEST_F(Console_FileTest, WritesAnHtmlPageWithColouredLines)
+{
+    IFileConsoleInterface* settings = FileConsole(IFileConsoleInterface::Html);
+    settings->SetFileName("log.html");
+    settings->SetTitle("Render <1>");
+    manager->PrintError("bad <b>");
+    manager->BeginBlock(IConsole::Debug, "x");
+    manager->SetVerbosity(IConsole::Debug);
+    manager->BeginBlock(IConsole::Debug, "block");
+    manager->PrintVerbose("v");
+    manager->Print(IConsole::Normal, IConsole::Silent, "s");
+    const std::string log = Log("log.html");
+    const std::regex header("<html><head><title>Render <1></title></head><body><h2>\nSession started: "
+                            "[A-Z][a-z]{2}, [0-9]{2} [A-Z][a-z]{2} [0-9]{4} \\| [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\n</h2>\n");
+    const std::size_t headerEnd = log.find("</h2>\n") + 6;
+    EXPECT_TRUE(std::regex_match(log.substr(0, headerEnd), header)) << log;
+    EXPECT_EQ(log.substr(headerEnd),
+              "[T]  <font color=#FF0000>bad <b></font><br>\n"
+              "[T]  <font color=#808080>block</font><br>\n"
+              "[T]  <font color=#303030>&emsp;v</font><br>\n"
+              "[T]  &emsp;s<br>\n");
+}
+
+TEST_F(Console_FileTest, AnUnwritableDirectoryDropsMessagesUntilItCanOpen)
+{
+    IFileConsoleInterface* settings = FileConsole();
+    settings->SetDirectory(scratch.Path("not-yet"));
+    manager->PrintInfo("dropped");
+    std::filesystem::create_directories(std::filesystem::u8path(scratch.Path("not-yet")));
+    manager->PrintInfo("kept");
+    const std::string log = scratch.ReadText("not-yet/VexirLog.txt");
+    EXPECT_EQ(log.find("dropped"), std::string::npos);
+    EXPECT_NE(log.find("[I] kept\n"), std::string::npos);
+}
+
+TEST_F(Console_FileTest, DestroyingTheConsoleClosesItsFile)
+{
+    FileConsole();
+    manager->PrintInfo("one");
+    manager->DestroyConsole(IMgrConsole::File);
+    IFileObj* reopened = GetMgrFiles()->Open(scratch.Path("VexirLog.txt"), IMgrFiles::ReadBinary);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->GetOpenState(), 1u);
+    char first = 0;
+    EXPECT_EQ(reopened->Read(&first, 1), 1u) << "a fresh object reads from the start";
+    GetMgrFiles()->Close(reopened);
+}
+
+TEST_F(Console_FileTest, AKilledProcessLeavesItsLastMessageComplete)
+{
+    const VexirTest::ChildResult child = VexirTest::RunTestChild({"log-and-die", scratch.Path()});
+    ASSERT_TRUE(child.started);
+    EXPECT_FALSE(child.exited && child.exitCode == 0) << "the child was to be killed";
+    const std::string log = Log();
+    EXPECT_NE(log.find("[T]  [I] last words before the kill\n"), std::string::npos) << log;
+}
+
+}  // namespace

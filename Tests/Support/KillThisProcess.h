@@ -1,0 +1,9 @@
+// Ends the calling process at once, as a kill from outside would: no exit
+// handlers, no flushing of streams.
+#pragma once
+
+namespace VexirTest {
+
+[[noreturn]] void KillThisProcess();
+
+}  // namespace VexirTest
