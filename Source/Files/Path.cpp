@@ -1,6 +1,5 @@
 #include <Vexir/Path.h>
 
-#include <cstring>
 #include <string_view>
 
 namespace Vexir {
@@ -9,15 +8,30 @@ namespace {
 
 const char* const kSeparators = "\\/";
 const char kSeparator = '/';
-const char* const kForbidden = "<>:\"/\\|?*";
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+// What each byte is to the parser: a separator, a character Windows forbids in
+// names (< > : " / \ | ? *), or neither. Bytes of 0x80 and above are neither.
+enum ByteClass : unsigned char { Plain = 0, Forbidden = 1, Separator = 2 };
+
+struct ByteClasses {
+    unsigned char of[256] = {};
+    constexpr ByteClasses()
+    {
+        for (unsigned char c : {'<', '>', ':', '"', '|', '?', '*'})
+            of[c] = Forbidden;
+        of[static_cast<unsigned char>('/')] = Forbidden | Separator;
+        of[static_cast<unsigned char>('\\')] = Forbidden | Separator;
+    }
+};
+constexpr ByteClasses kClasses;
+
+bool IsSeparator(char c) { return kClasses.of[static_cast<unsigned char>(c)] & Separator; }
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool HasForbidden(std::string_view text)
 {
     for (char c : text)
-        if (c != '\0' && std::strchr(kForbidden, c))
+        if (kClasses.of[static_cast<unsigned char>(c)] & Forbidden)
             return true;
     return false;
 }

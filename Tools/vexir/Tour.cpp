@@ -4,6 +4,7 @@
 #include <Vexir/Utf8Util.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "Command.h"
@@ -91,18 +92,34 @@ void TourAssertion(Vexir::IMgrConsole* consoles)
     std::printf("  the program went on after %d report(s)\n", handler.Reports());
 }
 
+// Every message of the tour also goes to an HTML log in the temporary folder.
+std::string StartHtmlLog(Vexir::IMgrConsole* consoles)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    auto* log = static_cast<Vexir::IFileConsoleInterface*>(
+        consoles->GetConsole(Vexir::IMgrConsole::File)->GetInterface(Vexir::InterfaceBase::File));
+    log->SetDirectory(folder.generic_u8string());
+    log->SetFileName("VexirTour.html");
+    log->SetFormat(Vexir::IFileConsoleInterface::Html);
+    log->SetTitle("Vexir tour");
+    return (folder / "VexirTour.html").generic_u8string();
+}
+
 }  // namespace
 
 int RunTour(const Arguments&)
 {
     Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
     consoles->GetConsole(Vexir::IMgrConsole::Stdout);
+    const std::string logPath = StartHtmlLog(consoles);
+    std::printf("The tour's messages also go to the HTML log %s\n", logPath.c_str());
     TourLevels(consoles);
     TourBlocks(consoles);
     TourVerbosity(consoles);
     TourWideText(consoles);
     TourAssertion(consoles);
-    std::printf("\nEnd of the tour.\n");
+    consoles->DestroyConsole(Vexir::IMgrConsole::File);
+    std::printf("\nEnd of the tour. Its HTML log: %s\n", logPath.c_str());
     return 0;
 }
 
