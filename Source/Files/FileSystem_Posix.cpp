@@ -46,6 +46,16 @@ bool SeekStream(std::FILE* stream, long long offset, int whence)
     return fseeko(stream, static_cast<off_t>(offset), whence) == 0;
 }
 
+bool QuerySize(const char* path, unsigned long long& size)
+{
+    utf8util::Utf8ToUtf16(path);
+    struct stat info;
+    if (!path || stat(path, &info) != 0)
+        return false;
+    size = static_cast<unsigned long long>(info.st_size);
+    return true;
+}
+
 bool IsRegularFile(const char* path) { return StatIs(path, S_IFREG); }
 
 bool IsDirectoryPath(const char* path) { return StatIs(path, S_IFDIR); }

@@ -1,0 +1,234 @@
+#include <Vexir/Assets.h>
+#include <Vexir/Encryption.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "Assets/Md5.h"
+#include "Files/FileSystem.h"
+
+namespace Vexir {
+
+namespace {
+
+const unsigned kNoHeader = 0xFFFFFFFFu;
+const unsigned long long kHeaderSize = sizeof(AssetFileHeader);
+
+enum ReadMode : unsigned { NoReadMode = 0, BinaryMode = 1, TextMode = 2 };
+
+ReadMode ReadModeOf(unsigned type)
+{
+    switch (type) {
+    case 1:
+    case 4:
+        return TextMode;
+    case 2:
+    case 3:
+        return BinaryMode;
+    default:
+        return NoReadMode;
+    }
+}
+
+bool IsHeader(const AssetFileHeader& header)
+{
+    return std::memcmp(header.magic, "PRVN", 4) == 0 && std::memcmp(header.tag, "ENC", 3) == 0;
+}
+
+// Closes the stream when the read is over, whichever way it ends.
+class InputFile {
+public:
+    explicit InputFile(const Path& path) : _pStream(OpenStream(path.AsChar(), 0)) {}
+    ~InputFile()
+    {
+        if (_pStream)
+            std::fclose(_pStream);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool IsOpen() const { return _pStream != nullptr; }
+    std::size_t Read(void* buffer, std::size_t size) { return std::fread(buffer, 1, size, _pStream); }
+
+private:
+    std::FILE* _pStream;
+};
+
+}  // namespace
+
+const char* IAsset::StatusString(const Status& status)
+{
+    static const char* const kTexts[] = {
+        "Unknown",         "Unloaded",
+        "Loaded",          "Invalid Path",
+        "Invalid Type",    "Invalid File Format",
+        "Invalid Encryption Scheme", "Invalid CRC",
+        "Unreadable File", "Out of Memory",
+        "Reference Underflow", "Not found on Search Path",
+        "Conflicting Type", "Translation Failed",
+    };
+    const int index = static_cast<int>(status);
+    return index >= 0 && index < static_cast<int>(sizeof kTexts / sizeof kTexts[0]) ? kTexts[index]
+                                                                                      : "(unknown status)";
+}
+
+AssetDataRaw::AssetDataRaw(unsigned char* bytes, std::size_t byteCount) : _pBytes(bytes), _uByteCount(byteCount) {}
+
+AssetDataRaw::~AssetDataRaw() { std::free(_pBytes); }
+
+void AssetDataRaw::Release() { delete this; }
+
+AssetFileHeader MakeAssetFileHeader(const unsigned char* payload, unsigned long long size)
+{
+    AssetFileHeader header;
+    std::memcpy(header.magic, "PRVN", 4);
+    header.scheme = Encryption::Scheme0;
+    std::memcpy(header.tag, "ENC", 3);
+    Encryption::ComputeMd5(payload, size, header.digest);
+    return header;
+}
+
+bool ReadAssetFileHeader(const Path& path, AssetFileHeader& header)
+{
+    InputFile file(path);
+    return file.IsOpen() && file.Read(&header, sizeof header) == sizeof header && IsHeader(header);
+}
+
+Asset::Asset()
+    : _eStatus(Unknown), _uType(0), _uSize(0), _uReadMode(NoReadMode), _uScheme(kNoHeader), _uReferences(0),
+      _pAssetData(nullptr)
+{
+}
+
+Asset::~Asset()
+{
+    if (_pAssetData)
+        _pAssetData->Release();
+}
+
+bool Asset::Fail(Status status)
+{
+    _eStatus = status;
+    return false;
+}
+
+bool Asset::Initialize(const Path& path, unsigned type)
+{
+    if (!path.IsValid())
+        return Fail(InvalidPath);
+    if (type == 0)
+        return Fail(InvalidType);
+    unsigned long long fileSize = 0;
+    if (!QuerySize(path.AsChar(), fileSize))
+        return Fail(UnreadableFile);
+    _uScheme = kNoHeader;
+    _uSize = fileSize;
+    if (fileSize >= kHeaderSize) {
+        InputFile file(path);
+        AssetFileHeader header;
+        if (!file.IsOpen() || file.Read(&header, sizeof header) != sizeof header)
+            return Fail(UnreadableFile);
+        if (IsHeader(header)) {
+            if (header.scheme != Encryption::Scheme0)
+                return Fail(InvalidEncryptionScheme);
+            _uScheme = Encryption::Scheme0;
+            _uSize = fileSize - kHeaderSize;
+        }
+    }
+    _uReadMode = ReadModeOf(type);
+    if (_uReadMode == NoReadMode)
+        return Fail(InvalidFileFormat);
+    if (_uReadMode == TextMode)
+        ++_uSize;
+    _path = path;
+    _uType = type;
+    _uReferences = 0;
+    _eStatus = Unloaded;
+    return true;
+}
+
+std::size_t Asset::GetDataSize() { return _pAssetData ? _pAssetData->GetSize() : 0; }
+
+void* Asset::GetDataPtr() { return _pAssetData ? _pAssetData->GetPointer() : nullptr; }
+
+bool Asset::Load(IAssetTranslator* translator)
+{
+    if (!_path.IsValid())
+        return Fail(InvalidPath);
+    _eStatus = Unknown;
+    Unload();
+
+    // One buffer, read into directly and kept by the raw data object.
+    const std::size_t size = static_cast<std::size_t>(_uSize);
+    auto* buffer = static_cast<unsigned char*>(std::malloc(size ? size : 1));
+    if (!buffer)
+        return Fail(OutOfMemory);
+    const auto failWith = [&](Status status) {
+        std::free(buffer);
+        return Fail(status);
+    };
+
+    std::size_t read = 0;
+    AssetFileHeader header;
+    {
+        InputFile file(_path);
+        if (!file.IsOpen())
+            return failWith(UnreadableFile);
+        if (_uScheme != kNoHeader && file.Read(&header, sizeof header) != sizeof header)
+            return failWith(UnreadableFile);
+        // Text keeps its last byte for the terminator, even if the file has grown.
+        read = file.Read(buffer, _uReadMode == TextMode && size > 0 ? size - 1 : size);
+    }
+
+    if (_uScheme != kNoHeader) {
+        Encryption::Decrypt(static_cast<Encryption::Scheme>(_uScheme), buffer, read);
+        unsigned char digest[16];
+        Encryption::ComputeMd5(buffer, read, digest);
+        if (std::memcmp(digest, header.digest, sizeof digest) != 0)
+            return failWith(InvalidCRC);
+    }
+    if (_uReadMode == TextMode && read + 1 == size) {
+        buffer[read] = 0;
+        ++read;
+    }
+    if (read != size)
+        return failWith(UnreadableFile);
+
+    IAssetData* data = nullptr;
+    if (translator) {
+        data = translator->Translate(buffer, size);
+        std::free(buffer);
+    } else {
+        data = new (std::nothrow) AssetDataRaw(buffer, size);
+        if (!data)
+            std::free(buffer);
+    }
+    if (!data)
+        return Fail(TranslationFailed);
+    _pAssetData = data;
+    _eStatus = Loaded;
+    return true;
+}
+
+void Asset::Unload()
+{
+    if (_pAssetData) {
+        _pAssetData->Release();
+        _pAssetData = nullptr;
+        _eStatus = Unloaded;
+    } else {
+        _eStatus = Unknown;
+    }
+}
+
+unsigned Asset::RemoveRef()
+{
+    if (_uReferences == 0) {
+        _eStatus = ReferenceUnderflow;
+        return 0;
+    }
+    return --_uReferences;
+}
+
+}  // namespace Vexir

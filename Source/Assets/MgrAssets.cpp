@@ -1,0 +1,220 @@
+#include "Assets/MgrAssets.h"
+
+#include <new>
+
+#include "Files/FileSystem.h"
+
+namespace Vexir {
+
+namespace {
+
+MgrAssets* s_pManager = nullptr;
+bool s_bManagerDestroyed = false;
+
+bool Exists(const Path& path)
+{
+    unsigned long long size = 0;
+    return QuerySize(path.AsChar(), size);
+}
+
+// The search directory with the requested path on it. Concatenate refuses a
+// directory entry that has a file name part; that entry is then tried as it is.
+Path Under(const Path& directory, const Path& relative)
+{
+    Path candidate = directory;
+    candidate.Concatenate(relative);
+    return candidate;
+}
+
+}  // namespace
+
+IMgrAssets* GetMgrAssets()
+{
+    if (!s_pManager && !s_bManagerDestroyed) {
+        static MgrAssets s_manager;
+        s_pManager = &s_manager;
+    }
+    return s_pManager;
+}
+
+MgrAssets::~MgrAssets()
+{
+    for (auto& entry : _mHashesByAsset) {
+        entry.first->Unload();
+        delete entry.first;
+    }
+    _mHashesByAsset.clear();
+    _mAssetsByHash.clear();
+    _mSearchPaths.clear();
+    if (this == s_pManager) {
+        s_pManager = nullptr;
+        s_bManagerDestroyed = true;
+    }
+}
+
+const std::vector<Path>* MgrAssets::SearchPathsOf(int type) const
+{
+    const auto found = _mSearchPaths.find(type);
+    return found == _mSearchPaths.end() ? nullptr : &found->second;
+}
+
+bool MgrAssets::FindFile(const Path& path, int type, Path* resolved)
+{
+    if (!path.IsValid())
+        return false;
+    const std::vector<Path>* directories = SearchPathsOf(type);
+    if (!path.IsRelative() || !directories) {
+        if (!Exists(path))
+            return false;
+        if (resolved)
+            resolved->Set(path.AsString());
+        return true;
+    }
+    for (const Path& directory : *directories) {
+        const Path candidate = Under(directory, path);
+        if (Exists(candidate)) {
+            if (resolved)
+                resolved->Set(candidate.AsString());
+            return true;
+        }
+    }
+    return false;
+}
+
+IAsset* MgrAssets::Cached(const Path& path) const
+{
+    const auto range = _mAssetsByHash.equal_range(path.Hash());
+    for (auto entry = range.first; entry != range.second; ++entry)
+        if (_mHashesByAsset.at(entry->second).text == path.AsString())
+            return entry->second;
+    return nullptr;
+}
+
+IAsset* MgrAssets::GetAsset(const Path& path, int type, IAsset::Status* status)
+{
+    return GetAsset(path, type, nullptr, status);
+}
+
+IAsset* MgrAssets::GetAsset(const Path& path, int type, IAssetTranslator* translator, IAsset::Status* status)
+{
+    IAsset::Status ignored = IAsset::Unknown;
+    IAsset::Status& outcome = status ? *status : ignored;
+    if (!path.IsValid()) {
+        outcome = IAsset::InvalidPath;
+        return nullptr;
+    }
+    if (IAsset* cached = Cached(path)) {
+        if (cached->GetType() != static_cast<unsigned>(type)) {
+            outcome = IAsset::ConflictingType;
+            return nullptr;
+        }
+        cached->AddRef();
+        outcome = cached->GetStatus();
+        return cached;
+    }
+    IAsset* asset = Create(path, type, translator, outcome);
+    if (!asset)
+        return nullptr;
+    _mAssetsByHash.emplace(path.Hash(), asset);
+    _mHashesByAsset.emplace(asset, Key{path.Hash(), path.AsString()});
+    asset->AddRef();
+    outcome = asset->GetStatus();
+    return asset;
+}
+
+IAsset* MgrAssets::Create(const Path& path, int type, IAssetTranslator* translator, IAsset::Status& status)
+{
+    auto* asset = new (std::nothrow) Asset;
+    if (!asset) {
+        status = IAsset::OutOfMemory;
+        return nullptr;
+    }
+    const std::vector<Path>* directories = SearchPathsOf(type);
+    bool initialised = false;
+    if (path.IsRelative() && directories) {
+        for (const Path& directory : *directories)
+            if ((initialised = asset->Initialize(Under(directory, path), static_cast<unsigned>(type))))
+                break;
+        if (!initialised) {
+            status = IAsset::NotFoundOnSearchPath;
+            delete asset;
+            return nullptr;
+        }
+    } else if (!asset->Initialize(path, static_cast<unsigned>(type))) {
+        status = asset->GetStatus();
+        delete asset;
+        return nullptr;
+    }
+    if (!asset->Load(translator)) {
+        status = asset->GetStatus();
+        delete asset;
+        return nullptr;
+    }
+    return asset;
+}
+
+void MgrAssets::Forget(IAsset* asset)
+{
+    const auto known = _mHashesByAsset.find(asset);
+    const auto range = _mAssetsByHash.equal_range(known->second.hash);
+    for (auto entry = range.first; entry != range.second; ++entry) {
+        if (entry->second == asset) {
+            _mAssetsByHash.erase(entry);
+            break;
+        }
+    }
+    _mHashesByAsset.erase(known);
+}
+
+bool MgrAssets::ReleaseAsset(IAsset* asset)
+{
+    if (!asset)
+        return false;
+    asset->RemoveRef();
+    if (asset->GetRefCount() != 0)
+        return true;
+    const bool ours = _mHashesByAsset.count(asset) != 0;
+    if (ours)
+        Forget(asset);
+    asset->Unload();
+    delete asset;
+    return ours;
+}
+
+bool MgrAssets::ReleaseAsset(const Path& path)
+{
+    IAsset* asset = Cached(path);
+    return asset && ReleaseAsset(asset);
+}
+
+bool MgrAssets::AddSearchPath(const Path& directory, int type)
+{
+    if (type == 0)
+        return false;
+    _mSearchPaths[type].push_back(directory);
+    return true;
+}
+
+bool MgrAssets::AddSearchPaths(const std::string& list, int type)
+{
+    if (type == 0)
+        return false;
+    std::vector<std::string> pieces;
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t end = list.find(';', start);
+        const std::size_t stop = end == std::string::npos ? list.size() : end;
+        if (stop > start)
+            pieces.push_back(list.substr(start, stop - start));
+        start = stop + 1;
+    }
+    if (pieces.empty())
+        return false;
+    for (std::string& piece : pieces) {
+        if (piece.back() != '/' && piece.back() != '\\')
+            piece.push_back('\\');
+        AddSearchPath(Path(piece), type);
+    }
+    return true;
+}
+
+}  // namespace Vexir

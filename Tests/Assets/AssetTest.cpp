@@ -1,0 +1,196 @@
+#include <Vexir/Assets.h>
+#include <Vexir/Utf8Util.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "AssetFiles.h"
+#include "ScratchDirectory.h"
+
+namespace {
+
+using namespace Vexir;
+using VexirTest::HeadedFile;
+
+class AssetTest : public ::testing::Test {
+protected:
+    Path At(const std::string& name) const { return Path(scratch.Path(name)); }
+
+    // Initialize then Load; the status of the first step that fails.
+    IAsset::Status Open(Asset& asset, const std::string& name, unsigned type,
+                        IAssetTranslator* translator = nullptr)
+    {
+        if (asset.Initialize(At(name), type))
+            asset.Load(translator);
+        return asset.GetStatus();
+    }
+
+    std::string Data(Asset& asset) const
+    {
+        return std::string(static_cast<const char*>(asset.GetDataPtr()), asset.GetDataSize());
+    }
+
+    VexirTest::ScratchDirectory scratch;
+};
+
+TEST_F(AssetTest, PlainFilesLoadAsBinaryOrText)
+{
+    scratch.Write("ten.bin", "0123456789");
+    Asset binary;
+    ASSERT_EQ(Open(binary, "ten.bin", 2), IAsset::Loaded);
+    EXPECT_EQ(Data(binary), "0123456789");
+    EXPECT_EQ(binary.GetType(), 2u);
+    EXPECT_EQ(binary.GetPath().AsString(), scratch.Path("ten.bin"));
+
+    Asset text;
+    ASSERT_EQ(Open(text, "ten.bin", 4), IAsset::Loaded);
+    EXPECT_EQ(Data(text), std::string("0123456789\0", 11));
+    Asset empty;
+    scratch.Write("empty.txt", "");
+    ASSERT_EQ(Open(empty, "empty.txt", 1), IAsset::Loaded);
+    EXPECT_EQ(Data(empty), std::string(1, '\0'));
+}
+
+TEST_F(AssetTest, HeadedFilesAreUnscrambledAndVerified)
+{
+    const std::string payload = "a payload longer than one key period of 128 bytes, to see the key repeat: " +
+                                std::string(100, '#');
+    scratch.Write("good.dat", HeadedFile(payload));
+    Asset asset;
+    ASSERT_EQ(Open(asset, "good.dat", 3), IAsset::Loaded);
+    EXPECT_EQ(Data(asset), payload);
+
+    AssetFileHeader header;
+    ASSERT_TRUE(ReadAssetFileHeader(At("good.dat"), header));
+    EXPECT_EQ(header.scheme, 0);
+
+    // Exactly a header: an empty payload.
+    scratch.Write("header-only.dat", HeadedFile(""));
+    Asset emptyBinary, emptyText;
+    ASSERT_EQ(Open(emptyBinary, "header-only.dat", 2), IAsset::Loaded);
+    EXPECT_EQ(emptyBinary.GetDataSize(), 0u);
+    ASSERT_EQ(Open(emptyText, "header-only.dat", 1), IAsset::Loaded);
+    EXPECT_EQ(Data(emptyText), std::string(1, '\0'));
+}
+
+TEST_F(AssetTest, DamagedFilesReportTheirFault)
+{
+    std::string flipped = HeadedFile("some payload bytes");
+    flipped[30] ^= 1;
+    scratch.Write("flipped.dat", flipped);
+    std::string scheme = HeadedFile("x");
+    scheme[4] = 1;
+    scratch.Write("scheme.dat", scheme);
+    std::string otherTag = HeadedFile("plain after all");
+    otherTag[7] = 'X';
+    scratch.Write("tag.dat", otherTag);
+    scratch.Write("short.dat", HeadedFile("cut").substr(0, 20));
+
+    Asset crc, badScheme, plain, shortFile, missing, directory, typeZero, typeSeven, typeSevenMissing;
+    EXPECT_EQ(Open(crc, "flipped.dat", 2), IAsset::InvalidCRC);
+    EXPECT_EQ(crc.GetData(), nullptr);
+    EXPECT_EQ(Open(badScheme, "scheme.dat", 2), IAsset::InvalidEncryptionScheme);
+    EXPECT_EQ(Open(plain, "tag.dat", 2), IAsset::Loaded) << "the magic with another tag is a plain file";
+    EXPECT_EQ(Data(plain), otherTag);
+    EXPECT_EQ(Open(shortFile, "short.dat", 2), IAsset::Loaded) << "shorter than a header: plain";
+    EXPECT_EQ(Open(missing, "missing.dat", 2), IAsset::UnreadableFile);
+    EXPECT_EQ(Open(directory, "", 2), IAsset::UnreadableFile) << "a directory is no asset";
+    EXPECT_EQ(Open(typeZero, "tag.dat", 0), IAsset::InvalidType);
+    EXPECT_EQ(Open(typeSeven, "tag.dat", 7), IAsset::InvalidFileFormat);
+    EXPECT_EQ(Open(typeSevenMissing, "missing.dat", 7), IAsset::UnreadableFile);
+
+    Asset invalid;
+    EXPECT_FALSE(invalid.Initialize(Path("../up.dat"), 2));
+    EXPECT_EQ(invalid.GetStatus(), IAsset::InvalidPath);
+    EXPECT_FALSE(invalid.Load(nullptr)) << "never initialised";
+    EXPECT_EQ(invalid.GetStatus(), IAsset::InvalidPath);
+    EXPECT_THROW(invalid.Initialize(Path("bad\xC3\x28.dat"), 2), utf8util::utf8_conversion_error);
+}
+
+TEST_F(AssetTest, TranslatorsGetTheBytesAndMayFail)
+{
+    scratch.Write("t.txt", "text");
+    VexirTest::CopyingTranslator translator;
+    Asset asset;
+    ASSERT_EQ(Open(asset, "t.txt", 1, &translator), IAsset::Loaded);
+    EXPECT_EQ(translator.calls, 1);
+    EXPECT_EQ(Data(asset), std::string("text\0", 5));
+
+    translator.fail = true;
+    EXPECT_FALSE(asset.Load(&translator));
+    EXPECT_EQ(asset.GetStatus(), IAsset::TranslationFailed);
+    EXPECT_EQ(asset.GetData(), nullptr);
+    EXPECT_TRUE(asset.Load(nullptr)) << "a failed step may be tried again";
+}
+
+TEST_F(AssetTest, UnloadAndReferences)
+{
+    scratch.Write("r.bin", "r");
+    Asset asset;
+    ASSERT_EQ(Open(asset, "r.bin", 2), IAsset::Loaded);
+    asset.Unload();
+    EXPECT_EQ(asset.GetStatus(), IAsset::Unloaded);
+    EXPECT_EQ(asset.GetDataPtr(), nullptr);
+    EXPECT_EQ(asset.GetDataSize(), 0u);
+    asset.Unload();
+    EXPECT_EQ(asset.GetStatus(), IAsset::Unknown);
+
+    asset.AddRef();
+    asset.AddRef();
+    EXPECT_EQ(asset.RemoveRef(), 1u);
+    EXPECT_EQ(asset.RemoveRef(), 0u);
+    EXPECT_EQ(asset.RemoveRef(), 0u);
+    EXPECT_EQ(asset.GetStatus(), IAsset::ReferenceUnderflow);
+    EXPECT_EQ(asset.GetRefCount(), 0u);
+}
+
+TEST(AssetStatus, HasATextForEveryValue)
+{
+    EXPECT_STREQ(IAsset::StatusString(IAsset::Loaded), "Loaded");
+    EXPECT_STREQ(IAsset::StatusString(IAsset::InvalidEncryptionScheme), "Invalid Encryption Scheme");
+    EXPECT_STREQ(IAsset::StatusString(IAsset::NotFoundOnSearchPath), "Not found on Search Path");
+    EXPECT_STREQ(IAsset::StatusString(IAsset::TranslationFailed), "Translation Failed");
+    EXPECT_STREQ(IAsset::StatusString(static_cast<IAsset::Status>(14)), "(unknown status)");
+    EXPECT_STREQ(IAsset::StatusString(static_cast<IAsset::Status>(-1)), "(unknown status)");
+}
+
+// Random and mutated files through Initialize and Load: every outcome is a
+// status, and loaded data is exactly what the file says.
+TEST_F(AssetTest, RandomAndMutatedFilesNeverMisbehave)
+{
+    std::mt19937 random(1234);
+    const std::string good = HeadedFile(std::string(300, 'p'));
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        if (round % 2 == 0) {
+            bytes = good;
+            for (int flips = 1 + static_cast<int>(random() % 4); flips > 0; --flips)
+                bytes[random() % bytes.size()] = static_cast<char>(random());
+            bytes.resize(random() % (bytes.size() + 8));
+        } else {
+            bytes.resize(random() % 64);
+            for (char& byte : bytes)
+                byte = static_cast<char>(random());
+            if (bytes.size() >= 8 && random() % 2)
+                bytes.replace(0, 8, std::string("PRVN\0ENC", 8));
+        }
+        scratch.Write("fuzz.bin", bytes);
+        Asset asset;
+        const unsigned type = random() % 6;
+        const IAsset::Status status = Open(asset, "fuzz.bin", type);
+        ASSERT_GE(status, IAsset::Unknown);
+        ASSERT_LE(status, IAsset::TranslationFailed);
+        if (status == IAsset::Loaded) {
+            ASSERT_NE(asset.GetDataPtr(), nullptr);
+            if (type == 1 || type == 4) {
+                ASSERT_EQ(static_cast<const char*>(asset.GetDataPtr())[asset.GetDataSize() - 1], '\0');
+            }
+        } else {
+            ASSERT_EQ(asset.GetData(), nullptr);
+        }
+    }
+}
+
+}  // namespace
