@@ -20,5 +20,6 @@ const std::vector<Command>& Commands();
 const Command* FindCommand(const std::string& name);
 
 int RunTour(const Arguments& arguments);
+int RunAsset(const Arguments& arguments);
 
 }  // namespace VexirTool
