@@ -1,0 +1,193 @@
+#include <Vexir/PointMapper.h>
+
+#include <cmath>
+#include <functional>
+
+#include "Math/SinCos4.h"
+
+namespace Vexir {
+
+namespace {
+
+const float kQuarterPi = 0.7853982f;
+const float kDegreesToRadians = 0.017453292f;
+const float kTwoPi = 6.2831855f;
+
+// Concentric square-to-disc: four wedge tests in order, a later one winning on
+// a shared boundary.
+void Concentric(float& x, float& y)
+{
+    const float a = x, b = y;
+    float r = 0, phi = 0;
+    if (a >= -b && a > b && a != 0) {
+        r = a;
+        phi = (b * kQuarterPi) / a;
+    }
+    if (b >= a && a > -b && b != 0) {
+        r = b;
+        phi = (2 - a / b) * kQuarterPi;
+    }
+    if (-b >= a && b >= a && a != 0) {
+        r = -a;
+        phi = (b / a + 4) * kQuarterPi;
+    }
+    if (a >= b && -b >= a && b != 0) {
+        r = -b;
+        phi = (6 - a / b) * kQuarterPi;
+    }
+    x = std::cos(phi) * r;
+    y = std::sin(phi) * r;
+}
+
+void Polar(float& x, float& y)
+{
+    const float r = std::sqrt(x * 0.5f + 0.5f);
+    const float phi = (y * 0.5f + 0.5f) * kTwoPi;
+    x = std::cos(phi) * r;
+    y = std::sin(phi) * r;
+}
+
+// A clockwise turn of the mapped points; none for an angle of exactly 0.
+class Turn {
+public:
+    explicit Turn(float degrees) : _bActive(degrees != 0)
+    {
+        const float theta = degrees * kDegreesToRadians;
+        _fSin = std::sin(theta);
+        _fCos = std::cos(theta);
+    }
+    void Apply(float& x, float& y) const
+    {
+        if (!_bActive)
+            return;
+        const float turnedX = _fSin * y + _fCos * x;
+        y = _fCos * y - _fSin * x;
+        x = turnedX;
+    }
+
+private:
+    bool _bActive;
+    float _fSin = 0, _fCos = 1;
+};
+
+template <typename Mapping>
+bool MapArrays(float* x, float* y, int count, float angle, Mapping mapping)
+{
+    if (count > 0 && (!x || !y))
+        return false;
+    const Turn turn(angle);
+    for (int i = 0; i < count; ++i) {
+        mapping(x[i], y[i]);
+        turn.Apply(x[i], y[i]);
+    }
+    return true;
+}
+
+template <typename Mapping>
+bool MapPoints(Vector2f* points, int count, float angle, Mapping mapping)
+{
+    if (count > 0 && !points)
+        return false;
+    const Turn turn(angle);
+    for (int i = 0; i < count; ++i) {
+        mapping(points[i].x, points[i].y);
+        turn.Apply(points[i].x, points[i].y);
+    }
+    return true;
+}
+
+// The sphere mapping's parts before the trigonometry: the height parameter u,
+// the planar radius s / 2 and the angle.
+struct SphereTerms {
+    float u, s, phi;
+};
+
+SphereTerms SphereOf(float x, float y)
+{
+    const float u = (y + 1) * 0.5f;
+    return {u, std::sqrt((1 - u) * u), (x + 1) * 0.5f * kTwoPi};
+}
+
+void Sphere(float& x, float& y, float& z)
+{
+    const SphereTerms t = SphereOf(x, y);
+    x = std::cos(t.phi) * 2 * t.s;
+    y = std::sin(t.phi) * 2 * t.s;
+    z = 1 - 2 * t.u;
+}
+
+bool Disjoint(const float* a, const float* b, int count)
+{
+    const std::less<const float*> before;
+    return !before(a, b + count) || !before(b, a + count);
+}
+
+// Four points with one four-wide sine and cosine; false when an angle is out
+// of its range, for the caller to map them one by one.
+bool SphereFour(float* x, float* y, float* z)
+{
+    SphereTerms terms[4];
+    float angles[4], sines[4], cosines[4];
+    for (int i = 0; i < 4; ++i) {
+        terms[i] = SphereOf(x[i], y[i]);
+        angles[i] = terms[i].phi;
+    }
+    if (!SinCos4::Fits(angles))
+        return false;
+    SinCos4::Compute(angles, sines, cosines);
+    for (int i = 0; i < 4; ++i) {
+        x[i] = cosines[i] * 2 * terms[i].s;
+        y[i] = sines[i] * 2 * terms[i].s;
+        z[i] = 1 - 2 * terms[i].u;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PointMapper::MapDiscConcentric(float* x, float* y, int count, float angle)
+{
+    return MapArrays(x, y, count, angle, Concentric);
+}
+
+bool PointMapper::MapDiscConcentric(Vector2f* points, int count, float angle)
+{
+    return MapPoints(points, count, angle, Concentric);
+}
+
+bool PointMapper::MapDiscPolar(float* x, float* y, int count, float angle)
+{
+    return MapArrays(x, y, count, angle, Polar);
+}
+
+bool PointMapper::MapDiscPolar(Vector2f* points, int count, float angle)
+{
+    return MapPoints(points, count, angle, Polar);
+}
+
+bool PointMapper::MapSphere(float* x, float* y, float* z, int count)
+{
+    if (count > 0 && (!x || !y || !z))
+        return false;
+    int i = 0;
+    if (count >= 4 && Disjoint(x, y, count) && Disjoint(x, z, count) && Disjoint(y, z, count)) {
+        for (; i + 4 <= count; i += 4)
+            if (!SphereFour(x + i, y + i, z + i))
+                for (int k = i; k < i + 4; ++k)
+                    Sphere(x[k], y[k], z[k]);
+    }
+    for (; i < count; ++i)
+        Sphere(x[i], y[i], z[i]);
+    return true;
+}
+
+bool PointMapper::MapSphere(Vector3f* points, int count)
+{
+    if (count > 0 && !points)
+        return false;
+    for (int i = 0; i < count; ++i)
+        Sphere(points[i].x, points[i].y, points[i].z);
+    return true;
+}
+
+}  // namespace Vexir
