@@ -104,7 +104,7 @@ public:
 
 class VEXIR_API Matrix44f {
 public:
-    Matrix44f();
+    Matrix44f() : m{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1} {}
     Matrix44f(float m00, float m01, float m02, float m03, float m10, float m11, float m12, float m13, float m20,
               float m21, float m22, float m23, float m30, float m31, float m32, float m33);
     explicit Matrix44f(const Matrix33f& m);
@@ -162,6 +162,12 @@ public:
     Vector3f VectorTransform(const Vector3f& v) const;
 
     float m[16];
+
+private:
+    friend VEXIR_API Matrix44f operator*(const Matrix44f& a, const Matrix44f& b);
+    struct Unset {};
+    // For results that write all sixteen elements.
+    explicit Matrix44f(Unset) {}
 };
 
 VEXIR_API Matrix44f operator*(const Matrix44f& a, const Matrix44f& b);

@@ -122,25 +122,28 @@ bool Disjoint(const float* a, const float* b, int count)
     return !before(a, b + count) || !before(b, a + count);
 }
 
-// Four points with one four-wide sine and cosine; false when an angle is out
-// of its range, for the caller to map them one by one.
+// Four points with one four-wide sine and cosine, lane by lane the same
+// operations as the one-point formula; false when an angle is out of range,
+// for the caller to map them one by one.
 bool SphereFour(float* x, float* y, float* z)
 {
-    SphereTerms terms[4];
-    float angles[4], sines[4], cosines[4];
-    for (int i = 0; i < 4; ++i) {
-        terms[i] = SphereOf(x[i], y[i]);
-        angles[i] = terms[i].phi;
-    }
-    if (!SinCos4::Fits(angles))
+#if defined(__SSE2__)
+    const __m128 one = _mm_set1_ps(1), half = _mm_set1_ps(0.5f), two = _mm_set1_ps(2);
+    const __m128 u = _mm_mul_ps(_mm_add_ps(_mm_loadu_ps(y), one), half);
+    const __m128 s = _mm_sqrt_ps(_mm_mul_ps(_mm_sub_ps(one, u), u));
+    const __m128 phi = _mm_mul_ps(_mm_mul_ps(_mm_add_ps(_mm_loadu_ps(x), one), half), _mm_set1_ps(kTwoPi));
+    if (!SinCos4Fits(phi))
         return false;
-    SinCos4::Compute(angles, sines, cosines);
-    for (int i = 0; i < 4; ++i) {
-        x[i] = cosines[i] * 2 * terms[i].s;
-        y[i] = sines[i] * 2 * terms[i].s;
-        z[i] = 1 - 2 * terms[i].u;
-    }
+    __m128 sines, cosines;
+    SinCos4(phi, sines, cosines);
+    _mm_storeu_ps(x, _mm_mul_ps(_mm_mul_ps(cosines, two), s));
+    _mm_storeu_ps(y, _mm_mul_ps(_mm_mul_ps(sines, two), s));
+    _mm_storeu_ps(z, _mm_sub_ps(one, _mm_mul_ps(two, u)));
     return true;
+#else
+    (void)x, (void)y, (void)z;
+    return false;
+#endif
 }
 
 }  // namespace

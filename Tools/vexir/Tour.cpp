@@ -37,6 +37,7 @@ int RunTour(const Arguments&)
     std::printf("The tour's messages also go to the HTML log %s\n", logPath.c_str());
     TourConsole(consoles);
     TourAssets(consoles);
+    TourGeometry(consoles);
     consoles->DestroyConsole(Vexir::IMgrConsole::File);
     std::printf("\nEnd of the tour. Its HTML log: %s\n", logPath.c_str());
     return 0;

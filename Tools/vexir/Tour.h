@@ -9,5 +9,6 @@ void Heading(const char* title);
 
 void TourConsole(Vexir::IMgrConsole* consoles);
 void TourAssets(Vexir::IMgrConsole* consoles);
+void TourGeometry(Vexir::IMgrConsole* consoles);
 
 }  // namespace VexirTool
