@@ -21,5 +21,7 @@ const Command* FindCommand(const std::string& name);
 
 int RunTour(const Arguments& arguments);
 int RunAsset(const Arguments& arguments);
+int RunSun(const Arguments& arguments);
+int RunColor(const Arguments& arguments);
 
 }  // namespace VexirTool

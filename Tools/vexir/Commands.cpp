@@ -17,6 +17,21 @@ const std::vector<Command>& Commands()
          "vexir asset verify FILE...  print each file's load status; fails unless all are Loaded\n"
          "vexir asset info FILE       print whether FILE has a header, its scheme, digest and payload size\n",
          RunAsset},
+        {"sun", "the sun's position for a date, time and place",
+         "vexir sun --date YYYY-MM-DD [--time HH:MM[:SS]] [--zone HOURS] --lat DEGREES --lon DEGREES\n"
+         "  Prints the Julian date, the azimuth (from north towards east), the elevation and the\n"
+         "  unit vector towards the sun (+x south, +y east, +z up). The time is local, --zone its\n"
+         "  offset from Universal Time (east positive); latitude north and longitude east positive.\n"
+         "vexir sun --date ... --from HH:MM --to HH:MM [--step MINUTES] --lat ... --lon ...\n"
+         "  Prints a table of the sun's path over that part of the day.\n",
+         RunSun},
+        {"color", "the colour of spectra, and colour conversions",
+         "vexir color blackbody KELVIN | daylight KELVIN | illuminant A|B|C|D65|F [--observer 1931|1964]\n"
+         "  Prints XYZ, the chromaticity x, y, the linear sRGB colour (scaled to Y = 1 and clipped\n"
+         "  into the gamut) and the 8-bit sRGB colour in hex.\n"
+         "vexir color convert --from srgb|linear|hsv|xyz R G B --to srgb|linear|hsv|xyz\n"
+         "  Converts one colour; srgb is encoded, linear is linear sRGB, xyz has white at Y = 1.\n",
+         RunColor},
     };
     return s_commands;
 }

@@ -38,6 +38,7 @@ int RunTour(const Arguments&)
     TourConsole(consoles);
     TourAssets(consoles);
     TourGeometry(consoles);
+    TourColourAndSun(consoles);
     consoles->DestroyConsole(Vexir::IMgrConsole::File);
     std::printf("\nEnd of the tour. Its HTML log: %s\n", logPath.c_str());
     return 0;

@@ -10,5 +10,6 @@ void Heading(const char* title);
 void TourConsole(Vexir::IMgrConsole* consoles);
 void TourAssets(Vexir::IMgrConsole* consoles);
 void TourGeometry(Vexir::IMgrConsole* consoles);
+void TourColourAndSun(Vexir::IMgrConsole* consoles);
 
 }  // namespace VexirTool
