@@ -67,6 +67,20 @@ public:
     virtual void SetTitle(const std::string& title) = 0;
 };
 
+// The remote console, from GetInterface(InterfaceBase::Remote): it sends every
+// message, whatever the threshold, to the RemoteConsole program on port 7500.
+class VEXIR_API IRemoteConsoleInterface : public InterfaceBase {
+public:
+    // Starts the RemoteConsole program and does not wait for it. On Linux it is
+    // the RemoteConsole beside the library or the calling program, else on PATH.
+    virtual bool LaunchRemoteConsole() = 0;
+    virtual bool ConnectLocal() = 0;
+    virtual bool ReservedQuery() = 0;
+    // Connects to a dotted IPv4 address; a connection made earlier is closed.
+    virtual bool Connect(const std::string& address) = 0;
+    virtual void ReservedAction() = 0;
+};
+
 struct ConsoleVisitor {
     void* userData;
     // Returning false stops the visit.

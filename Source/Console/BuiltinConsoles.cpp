@@ -2,6 +2,7 @@
 
 #include "Console/Console_File.h"
 #include "Console/Console_Null.h"
+#include "Console/Console_Remote.h"
 #include "Console/Console_Stdout.h"
 
 namespace Vexir {
@@ -15,8 +16,10 @@ IConsole* CreateBuiltinConsole(IMgrConsole::ConsoleType type, IMgrConsole* manag
         return new Console_Stdout(manager);
     case IMgrConsole::File:
         return new Console_File(manager);
+    case IMgrConsole::Remote:
+        return new Console_Remote(manager);
     default:
-        // The window and remote consoles are not part of this build yet.
+        // The window console is not part of this build yet.
         return nullptr;
     }
 }

@@ -15,7 +15,14 @@ struct ChildResult {
     std::string output;      // its standard output, line ends as "\n"
 };
 
-ChildResult RunTestChild(const std::vector<std::string>& arguments, const std::string& input = std::string());
+// Runs a program that sits beside the test executable (no extension needed).
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::string& input = std::string());
+
+inline ChildResult RunTestChild(const std::vector<std::string>& arguments, const std::string& input = std::string())
+{
+    return RunProgram("VexirTestChild", arguments, input);
+}
 
 // A name no other test run uses at the same time, for named objects.
 std::string UniqueName(const std::string& stem);

@@ -15,12 +15,12 @@ namespace VexirTest {
 
 namespace {
 
-std::string ChildPath()
+std::string ProgramPath(const std::string& program)
 {
     char self[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     std::string path(self, length > 0 ? static_cast<std::size_t>(length) : 0);
-    return path.substr(0, path.rfind('/') + 1) + "VexirTestChild";
+    return path.substr(0, path.rfind('/') + 1) + program;
 }
 
 std::string TempFile(const std::string& content)
@@ -46,10 +46,10 @@ std::string ReadAndRemove(const std::string& path)
 
 }  // namespace
 
-ChildResult RunTestChild(const std::vector<std::string>& arguments, const std::string& input)
+ChildResult RunProgram(const std::string& name, const std::vector<std::string>& arguments, const std::string& input)
 {
     ChildResult result;
-    const std::string program = ChildPath();
+    const std::string program = ProgramPath(name);
     const std::string inputPath = TempFile(input);
     const std::string outputPath = TempFile(std::string());
 

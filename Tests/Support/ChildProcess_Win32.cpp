@@ -8,12 +8,12 @@ namespace VexirTest {
 
 namespace {
 
-std::wstring ChildPath()
+std::wstring ProgramPath(const std::string& program)
 {
     wchar_t self[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self, length);
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"VexirTestChild.exe";
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + utf8util::Utf8ToUtf16(program) + L".exe";
 }
 
 std::wstring TempPath()
@@ -58,10 +58,10 @@ std::string ReadAll(HANDLE file)
 
 }  // namespace
 
-ChildResult RunTestChild(const std::vector<std::string>& arguments, const std::string& input)
+ChildResult RunProgram(const std::string& name, const std::vector<std::string>& arguments, const std::string& input)
 {
     ChildResult result;
-    const std::wstring program = ChildPath();
+    const std::wstring program = ProgramPath(name);
     const std::wstring inputPath = TempPath();
     const std::wstring outputPath = TempPath();
 

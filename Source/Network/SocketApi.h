@@ -1,0 +1,54 @@
+// What the operating system does for the socket classes: Windows Sockets on
+// Windows, BSD sockets and poll on Linux, with errors as Windows Sockets codes.
+#pragma once
+
+#include <Vexir/Network/Sockets.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Vexir {
+namespace Network {
+
+const int kWouldBlock = 10035;
+
+bool StartSocketLibrary();
+void StopSocketLibrary();
+
+SocketHandle CreateStreamSocket();
+void CloseSocketHandle(SocketHandle socket);
+bool SetNoDelay(SocketHandle socket);
+bool SetReuseAddress(SocketHandle socket);
+void SetDontLinger(SocketHandle socket);
+bool SetNonBlocking(SocketHandle socket, bool nonBlocking);
+bool BindTo(SocketHandle socket, unsigned int address, unsigned short port);
+bool ListenOn(SocketHandle socket, int backlog);
+unsigned short BoundPort(SocketHandle socket);
+SocketHandle AcceptFrom(SocketHandle socket, unsigned int* peer);
+bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port);
+// Bytes moved, 0 for an orderly close (receive), -1 for an error.
+int ReceiveBytes(SocketHandle socket, unsigned char* buffer, std::size_t size);
+int SendBytes(SocketHandle socket, const unsigned char* data, std::size_t size);
+// The last socket error as a Windows Sockets code.
+int LastSocketError();
+
+struct SocketWait {
+    SocketHandle socket;
+    bool wantRead, wantWrite;
+    bool readable = false, writable = false, exceptional = false;
+};
+// Waits until one socket is ready or the time runs out: the count of ready
+// sockets, 0 at the time limit, -1 on error (also for an empty list).
+int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeoutUsec);
+
+// Milliseconds of a clock that only moves forward.
+std::uint32_t SystemMilliseconds();
+
+bool ResolveHost(const std::string& name, unsigned int& address);
+bool ReverseLookup(unsigned int address, std::string& name);
+bool ParseDotted(const std::string& text, unsigned int& address);
+
+}  // namespace Network
+}  // namespace Vexir

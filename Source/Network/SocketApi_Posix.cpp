@@ -1,0 +1,248 @@
+// Linux layer of the socket classes: BSD sockets, poll (no limit on descriptor
+// numbers), errno mapped to the Windows Sockets codes.
+#include "Network/SocketApi.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace Vexir {
+namespace Network {
+
+namespace {
+
+int Fd(SocketHandle socket) { return static_cast<int>(socket); }
+
+sockaddr_in AddressOf(unsigned int address, unsigned short port)
+{
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(address);
+    where.sin_port = htons(port);
+    return where;
+}
+
+int MapError(int error)
+{
+    switch (error) {
+    case EINTR: return 10004;
+    case EBADF: return 10009;
+    case EACCES: return 10013;
+    case EFAULT: return 10014;
+    case EINVAL: return 10022;
+    case EMFILE: return 10024;
+    case EWOULDBLOCK: return kWouldBlock;
+    case EINPROGRESS: return 10036;
+    case EALREADY: return 10037;
+    case ENOTSOCK: return 10038;
+    case EMSGSIZE: return 10040;
+    case EADDRINUSE: return 10048;
+    case EADDRNOTAVAIL: return 10049;
+    case ENETDOWN: return 10050;
+    case ENETUNREACH: return 10051;
+    case ECONNABORTED: return 10053;
+    case ECONNRESET: return 10054;
+    case ENOBUFS: return 10055;
+    case EISCONN: return 10056;
+    case ENOTCONN: return 10057;
+    case EPIPE: return 10058;
+    case ETIMEDOUT: return 10060;
+    case ECONNREFUSED: return 10061;
+    case EHOSTUNREACH: return 10065;
+    default: return error;
+    }
+}
+
+thread_local int s_iLastError = 0;
+
+int Failed()
+{
+    s_iLastError = MapError(errno);
+    return -1;
+}
+
+}  // namespace
+
+bool StartSocketLibrary() { return true; }
+void StopSocketLibrary() {}
+
+SocketHandle CreateStreamSocket()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        Failed();
+        return kInvalidSocket;
+    }
+    return static_cast<SocketHandle>(fd);
+}
+
+void CloseSocketHandle(SocketHandle socket)
+{
+    if (socket != kInvalidSocket)
+        ::close(Fd(socket));
+}
+
+bool SetNoDelay(SocketHandle socket)
+{
+    const int on = 1;
+    return setsockopt(Fd(socket), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0;
+}
+
+bool SetReuseAddress(SocketHandle socket)
+{
+    const int on = 1;
+    return setsockopt(Fd(socket), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0;
+}
+
+// Closing does not wait for unsent data, as without lingering on Windows.
+void SetDontLinger(SocketHandle socket)
+{
+    const linger off{0, 0};
+    setsockopt(Fd(socket), SOL_SOCKET, SO_LINGER, &off, sizeof off);
+}
+
+bool SetNonBlocking(SocketHandle socket, bool nonBlocking)
+{
+    const int flags = fcntl(Fd(socket), F_GETFL, 0);
+    if (flags < 0)
+        return false;
+    return fcntl(Fd(socket), F_SETFL, nonBlocking ? flags | O_NONBLOCK : flags & ~O_NONBLOCK) == 0;
+}
+
+bool BindTo(SocketHandle socket, unsigned int address, unsigned short port)
+{
+    const sockaddr_in where = AddressOf(address, port);
+    return ::bind(Fd(socket), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 || Failed() == 0;
+}
+
+bool ListenOn(SocketHandle socket, int backlog) { return ::listen(Fd(socket), backlog) == 0 || Failed() == 0; }
+
+unsigned short BoundPort(SocketHandle socket)
+{
+    sockaddr_in where{};
+    socklen_t length = sizeof where;
+    if (getsockname(Fd(socket), reinterpret_cast<sockaddr*>(&where), &length) != 0)
+        return 0;
+    return ntohs(where.sin_port);
+}
+
+SocketHandle AcceptFrom(SocketHandle socket, unsigned int* peer)
+{
+    const int fd = ::accept4(Fd(socket), nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+        Failed();
+        return kInvalidSocket;
+    }
+    sockaddr_in where{};
+    socklen_t length = sizeof where;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&where), &length) != 0) {
+        Failed();
+        ::close(fd);
+        return kInvalidSocket;
+    }
+    if (peer)
+        *peer = ntohl(where.sin_addr.s_addr);
+    return static_cast<SocketHandle>(fd);
+}
+
+bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port)
+{
+    const sockaddr_in where = AddressOf(address, port);
+    return ::connect(Fd(socket), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 || Failed() == 0;
+}
+
+int ReceiveBytes(SocketHandle socket, unsigned char* buffer, std::size_t size)
+{
+    const ssize_t got = ::recv(Fd(socket), buffer, size, 0);
+    return got >= 0 ? static_cast<int>(got) : Failed();
+}
+
+int SendBytes(SocketHandle socket, const unsigned char* data, std::size_t size)
+{
+    const ssize_t sent = ::send(Fd(socket), data, size, MSG_NOSIGNAL);
+    return sent >= 0 ? static_cast<int>(sent) : Failed();
+}
+
+int LastSocketError() { return s_iLastError; }
+
+int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeoutUsec)
+{
+    // An empty wait is an error, as select with three empty sets is on Windows.
+    if (sockets.empty()) {
+        s_iLastError = 10022;
+        return -1;
+    }
+    std::vector<pollfd> polls(sockets.size());
+    for (std::size_t i = 0; i < sockets.size(); ++i) {
+        polls[i].fd = Fd(sockets[i].socket);
+        polls[i].events = static_cast<short>((sockets[i].wantRead ? POLLIN : 0) | (sockets[i].wantWrite ? POLLOUT : 0) |
+                                             POLLPRI);
+    }
+    const long long milliseconds =
+        timeoutSec < 0 ? -1 : static_cast<long long>(timeoutSec) * 1000 + (timeoutUsec + 999) / 1000;
+    int ready;
+    do
+        ready = ::poll(polls.data(), polls.size(), static_cast<int>(milliseconds));
+    while (ready < 0 && errno == EINTR);
+    if (ready < 0)
+        return Failed();
+    for (std::size_t i = 0; i < sockets.size(); ++i) {
+        const short seen = polls[i].revents;
+        // A closed or failed connection is readable: the receive tells what happened.
+        sockets[i].readable = (seen & (POLLIN | POLLHUP | POLLERR)) != 0;
+        sockets[i].writable = (seen & POLLOUT) != 0;
+        sockets[i].exceptional = (seen & (POLLPRI | POLLNVAL)) != 0;
+    }
+    return ready;
+}
+
+std::uint32_t SystemMilliseconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint32_t>(now.tv_sec * 1000ull + static_cast<unsigned long long>(now.tv_nsec) / 1000000);
+}
+
+bool ResolveHost(const std::string& name, unsigned int& address)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    addrinfo* results = nullptr;
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &results) != 0 || !results)
+        return false;
+    address = ntohl(reinterpret_cast<const sockaddr_in*>(results->ai_addr)->sin_addr.s_addr);
+    freeaddrinfo(results);
+    return true;
+}
+
+bool ReverseLookup(unsigned int address, std::string& name)
+{
+    const sockaddr_in where = AddressOf(address, 0);
+    char host[NI_MAXHOST];
+    if (getnameinfo(reinterpret_cast<const sockaddr*>(&where), sizeof where, host, sizeof host, nullptr, 0,
+                    NI_NAMEREQD) != 0)
+        return false;
+    name = host;
+    return true;
+}
+
+bool ParseDotted(const std::string& text, unsigned int& address)
+{
+    in_addr parsed{};
+    if (inet_pton(AF_INET, text.c_str(), &parsed) != 1)
+        return false;
+    address = ntohl(parsed.s_addr);
+    return true;
+}
+
+}  // namespace Network
+}  // namespace Vexir

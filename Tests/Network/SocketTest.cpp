@@ -1,0 +1,211 @@
+#include <Vexir/Network/Sockets.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "SocketPair.h"
+#include "StreamCapture.h"
+#include "TestAssertHandler.h"
+
+namespace {
+
+using namespace Vexir::Network;
+using VexirTest::SocketPair;
+
+std::string Frame(const std::string& payload)
+{
+    BinaryPacket packet(payload.data(), static_cast<std::uint32_t>(payload.size()));
+    return std::string(reinterpret_cast<const char*>(packet.GetData()), packet.GetSize());
+}
+
+TEST(Sockets, AManagerWithNoSocketsReturnsAtOnce)
+{
+    MgrSocketBase manager;
+    ASSERT_TRUE(manager.Init());
+    const auto start = std::chrono::steady_clock::now();
+    manager.DoSelect(2, 0, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    TextPacket* kept = new TextPacket("x", 1);
+    EXPECT_FALSE(manager.Send(42, kept)) << "an unknown id leaves the packet with the caller";
+    delete kept;
+}
+
+TEST(Sockets, BinaryFramesAreCutByteByByteAndManyAtOnce)
+{
+    SocketPair pair(true);
+    const std::string first = Frame("first"), second = Frame(std::string(252, 'x')), third = Frame("");
+    for (char byte : first) {
+        pair.Deliver(std::string(1, byte));
+        pair.manager.DoSelect(0, 20000, 1);
+    }
+    ASSERT_TRUE(pair.PumpUntil([&] { return !pair.socket->Received().empty(); }));
+    EXPECT_EQ(pair.socket->Next(), first) << "a frame keeps its prefix";
+    pair.Deliver(second + third + first);
+    ASSERT_TRUE(pair.PumpUntil([&] { return pair.socket->Received().size() == 3; }));
+    EXPECT_EQ(pair.socket->Next(), second);
+    EXPECT_EQ(pair.socket->Next(), third);
+    EXPECT_EQ(pair.socket->Next(), first);
+    EXPECT_EQ(pair.manager.GetBytesReceived(), 2 * first.size() + second.size() + third.size());
+}
+
+TEST(Sockets, FrameLengthsOutsideFourTo256CloseTheSocket)
+{
+    for (std::uint32_t length : {3u, 257u, 0u}) {
+        SocketPair pair(true);
+        std::string frame(std::max<std::uint32_t>(length, 4), 'z');
+        frame[0] = 0, frame[1] = 0, frame[2] = static_cast<char>(length >> 8), frame[3] = static_cast<char>(length);
+        pair.Deliver(frame);
+        ASSERT_TRUE(pair.PumpUntil([&] { return !pair.Alive(); })) << "length " << length;
+        EXPECT_EQ(pair.manager.closings, 1);
+    }
+    SocketPair largest(true);
+    largest.Deliver(Frame(std::string(252, 'y')));
+    ASSERT_TRUE(largest.PumpUntil([&] { return !largest.socket->Received().empty(); }));
+    EXPECT_EQ(largest.socket->Next().size(), 256u);
+    EXPECT_TRUE(largest.Alive());
+}
+
+TEST(Sockets, TextModeCutsAtCarriageReturnsAndWritesNothingExtra)
+{
+    SocketPair pair(false);
+    pair.Deliver("ok\r\nnext\r");
+    ASSERT_TRUE(pair.PumpUntil([&] { return pair.socket->Received().size() == 2; }));
+    EXPECT_EQ(pair.socket->Next(), "ok\r");
+    EXPECT_EQ(pair.socket->Next(), "\nnext\r") << "the line feed after a carriage return is kept, not zeroed";
+    pair.Deliver("no end yet");
+    pair.PumpUntil([&] { return pair.socket->Held() == 10; });
+    EXPECT_TRUE(pair.socket->Received().empty());
+    pair.Deliver("\r");
+    ASSERT_TRUE(pair.PumpUntil([&] { return !pair.socket->Received().empty(); }));
+    EXPECT_EQ(pair.socket->Next(), "no end yet\r");
+}
+
+TEST(Sockets, ALineLongerThanTheBufferClosesTheSocket)
+{
+    SocketPair pair(false);
+    const std::string chunk(65536, 'a');
+    for (std::uint32_t i = 1; i <= 3 && pair.Alive(); ++i) {
+        pair.Deliver(chunk);
+        pair.PumpUntil([&] { return !pair.Alive() || pair.socket->Held() >= std::min(i * 65536u, 131072u); });
+    }
+    EXPECT_FALSE(pair.Alive());
+}
+
+TEST(Sockets, APeerThatClosesIsClosedHereToo)
+{
+    SocketPair pair(true);
+    pair.peer->CloseConnection();
+    EXPECT_TRUE(pair.PumpUntil([&] { return !pair.Alive(); }));
+}
+
+// More than the connection can take at once: each packet leaves in pieces as
+// the other end drains, and is deleted after its last byte.
+TEST(Sockets, LargePacketsLeaveInSeveralPasses)
+{
+    SocketPair pair(true);
+    pair.socket->SetBlocking(0);
+    const int packets = 40;
+    const std::uint32_t size = 100000 - 4;
+    for (int i = 0; i < packets; ++i) {
+        auto* packet = new BinaryPacket(size);
+        for (std::uint32_t offset = 0; offset < size; offset += 4)
+            packet->MemCopy("abc\r", std::min<std::uint32_t>(4, size - offset), static_cast<std::int32_t>(offset));
+        ASSERT_TRUE(pair.manager.Send(pair.id, packet));
+    }
+    pair.manager.DoSelect(0, 1000, 0);
+    EXPECT_TRUE(pair.socket->HasOutput()) << "the first pass could not send it all";
+    const unsigned int total = 100000u * packets;
+    for (int pass = 0; pass < 20000 && pair.peerManager.GetBytesReceived() < total; ++pass) {
+        if (pair.socket->HasOutput())
+            pair.manager.DoSelect(0, 0, 0);
+        pair.peerManager.DoSelect(0, 1000, 1);
+        for (IPacket* received : pair.peer->Received())
+            delete received;
+        pair.peer->Received().clear();
+    }
+    EXPECT_FALSE(pair.socket->HasOutput());
+    EXPECT_EQ(pair.manager.GetBytesSent(), total);
+    EXPECT_EQ(pair.peerManager.GetBytesReceived(), total);
+}
+
+TEST(Sockets, TimeOutsFireOnceAndQueueingClearsThem)
+{
+    SocketPair pair(true);
+    pair.socket->SetTimeOut(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    pair.manager.DoSelect(0, 1000, 1);
+    pair.manager.DoSelect(0, 1000, 1);
+    EXPECT_EQ(pair.socket->timeOuts, 1);
+    pair.socket->SetTimeOut(1);
+    pair.socket->QueueSend(new BinaryPacket("q", 1), true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    pair.manager.DoSelect(0, 1000, 1);
+    EXPECT_EQ(pair.socket->timeOuts, 1);
+}
+
+TEST(Sockets, ClosingCanKeepTheObject)
+{
+    SocketPair pair(true);
+    pair.manager.keep = true;
+    pair.socket->HandleException();
+    pair.manager.DoSelect(0, 1000, 1);
+    ASSERT_TRUE(pair.Alive());
+    EXPECT_EQ(pair.socket->GetState(), NetSocket::ClosedKept);
+    pair.manager.DoSelect(0, 1000, 1);
+    EXPECT_EQ(pair.manager.closings, 1) << "a closed socket takes no further part";
+}
+
+TEST(Sockets, AListeningSocketUnderAManagerFailsItsInheritedInput)
+{
+    VexirTest::ClosingManager manager;
+    ASSERT_TRUE(manager.Init());
+    auto* listener = new NetListenSocket();
+    listener->Init(0x7F000001u, 0);
+    listener->SetMgrSocketBase(&manager);
+    manager.AddSocket(listener);
+    NetSocket caller;
+    ASSERT_TRUE(caller.Connect(0x7F000001u, listener->GetPort(), 0));
+    VexirTest::StreamCapture capture;
+    for (int pass = 0; pass < 200 && manager.GetSocketCount() == 1; ++pass)
+        manager.DoSelect(0, 5000, 1);
+    EXPECT_EQ(manager.GetSocketCount(), 0u);
+    EXPECT_EQ(manager.closings, 1);
+    EXPECT_NE(capture.Output().find("SOCKET error: "), std::string::npos);
+}
+
+TEST(Sockets, SubnetsAndNames)
+{
+    MgrSocketBase manager;
+    EXPECT_FALSE(manager.IsInternal(0x0A010203));
+    manager.SetSubnet(0x0A000000, 0xFF000000);
+    EXPECT_TRUE(manager.IsInternal(0x0A010203));
+    EXPECT_FALSE(manager.IsInternal(0x0B010203));
+    ASSERT_TRUE(manager.Init());
+    EXPECT_EQ(manager.GetHostByName("127.0.0.1"), 0x7F000001u);
+    VexirTest::TestAssertHandler handler;
+    EXPECT_EQ(manager.GetHostByName("no-such-host.invalid"), 0u);
+    ASSERT_EQ(handler.reports.size(), 1u);
+    EXPECT_EQ(handler.reports[0].message, "Error with GetHostByName");
+    EXPECT_EQ(ParseIPv4Address("10.1.2.3"), 0x0A010203u);
+    EXPECT_EQ(ParseIPv4Address("localhost"), 0xFFFFFFFFu);
+}
+
+TEST(Sockets, PeakCountAndIdsGrow)
+{
+    MgrSocketBase manager;
+    ASSERT_TRUE(manager.Init());
+    auto* first = new NetSocket();
+    auto* second = new NetSocket();
+    EXPECT_EQ(manager.AddSocket(first), 0);
+    EXPECT_EQ(manager.AddSocket(second), 1);
+    manager.RemoveSocket(first);
+    EXPECT_EQ(manager.GetSocketCount(), 1u);
+    EXPECT_EQ(manager.GetPeakSocketCount(), 2u);
+    EXPECT_FALSE(manager.Send(0, nullptr));
+}
+
+}  // namespace

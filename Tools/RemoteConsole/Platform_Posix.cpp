@@ -1,0 +1,25 @@
+#include "Platform.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace RemoteConsole {
+
+namespace {
+volatile bool* s_pStop = nullptr;
+void Stop(int) { *s_pStop = true; }
+}  // namespace
+
+void InstallStopHandlers(volatile bool* stop)
+{
+    s_pStop = stop;
+    struct sigaction action {};
+    action.sa_handler = Stop;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+}  // namespace RemoteConsole
