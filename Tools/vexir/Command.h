@@ -18,6 +18,8 @@ struct Command {
 
 const std::vector<Command>& Commands();
 const Command* FindCommand(const std::string& name);
+// The path the tool was started by.
+const std::string& ToolPath();
 
 int RunTour(const Arguments& arguments);
 int RunAsset(const Arguments& arguments);

@@ -29,10 +29,15 @@ int Help(const VexirTool::Arguments& arguments)
     return 0;
 }
 
+std::string s_sToolPath;
+
 }  // namespace
+
+const std::string& VexirTool::ToolPath() { return s_sToolPath; }
 
 int main(int argc, char** argv)
 {
+    s_sToolPath = argc > 0 ? argv[0] : "vexir";
     const VexirTool::Arguments all(argv + 1, argv + argc);
     if (all.empty()) {
         PrintUsage();

@@ -39,6 +39,7 @@ int RunTour(const Arguments&)
     TourAssets(consoles);
     TourGeometry(consoles);
     TourColourAndSun(consoles);
+    TourRemote(consoles, ToolPath());
     consoles->DestroyConsole(Vexir::IMgrConsole::File);
     std::printf("\nEnd of the tour. Its HTML log: %s\n", logPath.c_str());
     return 0;

@@ -3,6 +3,8 @@
 
 #include <Vexir/Console.h>
 
+#include <string>
+
 namespace VexirTool {
 
 void Heading(const char* title);
@@ -11,5 +13,7 @@ void TourConsole(Vexir::IMgrConsole* consoles);
 void TourAssets(Vexir::IMgrConsole* consoles);
 void TourGeometry(Vexir::IMgrConsole* consoles);
 void TourColourAndSun(Vexir::IMgrConsole* consoles);
+// `tool` is the path the tool was started by, to find RemoteConsole beside it.
+void TourRemote(Vexir::IMgrConsole* consoles, const std::string& tool);
 
 }  // namespace VexirTool
