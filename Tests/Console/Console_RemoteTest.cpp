@@ -103,16 +103,19 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
     VexirTest::ScratchDirectory scratch;
     const std::string log = scratch.Path("remote.log");
     VexirTest::ChildResult program;
-    std::thread runner([&] { program = VexirTest::RunProgram("RemoteConsole", {"--once", "--log", log}); });
+    std::thread runner([&] { program = VexirTest::RunProgram("RemoteConsole", {"--once", "--wait", "30", "--log", log}); });
 
     IRemoteConsoleInterface* remote = RemoteOf(manager);
     bool connected = false;
-    for (int attempt = 0; attempt < 200 && !connected; ++attempt) {
+    for (int attempt = 0; attempt < 400 && !connected; ++attempt) {
         connected = remote->ConnectLocal();
         if (!connected)
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
-    ASSERT_TRUE(connected) << "the program never listened";
+    if (!connected) {
+        runner.join();  // the program gives up waiting for a client after --wait seconds
+        FAIL() << "the RemoteConsole program never listened: " << program.output;
+    }
 
     std::mt19937 random(2026);
     std::string expected;

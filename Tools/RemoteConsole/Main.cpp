@@ -4,9 +4,11 @@
 // the client's block indentation and, on a terminal, a colour per level. With
 // --log FILE every message is also appended to FILE, flushed per message.
 // A malformed client is dropped with a one-line notice; SIGINT or SIGTERM (or
-// Ctrl+C) end the program. --once ends it when its first clients have left.
+// Ctrl+C) end the program. --once ends it when its first clients have left (or,
+// with --wait, when none came within that many seconds).
 #include <Vexir/Network/Sockets.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -24,6 +26,7 @@ struct Settings {
     unsigned short port = 7500;
     std::string logPath;
     bool once = false;
+    int waitSeconds = 0;  // with --once: give up when no client came in that time
 };
 
 const char* const kMarks[] = {"[S]", "[E]", "[W]", "[I]", "[V]", "[D]"};
@@ -142,6 +145,8 @@ bool ParseSettings(int argc, char** argv, Settings& settings)
             settings.logPath = argv[++i];
         } else if (argument == "--once") {
             settings.once = true;
+        } else if (argument == "--wait" && i + 1 < argc) {
+            settings.waitSeconds = std::atoi(argv[++i]);
         } else {
             return false;
         }
@@ -155,7 +160,7 @@ int main(int argc, char** argv)
 {
     Settings settings;
     if (!ParseSettings(argc, argv, settings)) {
-        std::fprintf(stderr, "usage: RemoteConsole [--listen ADDRESS:PORT] [--log FILE] [--once]\n");
+        std::fprintf(stderr, "usage: RemoteConsole [--listen ADDRESS:PORT] [--log FILE] [--once [--wait SECONDS]]\n");
         return 2;
     }
     std::FILE* log = nullptr;
@@ -181,9 +186,14 @@ int main(int argc, char** argv)
     manager.AddSocket(listener);
     std::fprintf(stderr, "RemoteConsole: listening on port %u\n", listener->GetPort());
 
+    const auto started = std::chrono::steady_clock::now();
     while (!stop) {
         manager.DoSelect(0, 100000, 1);
         if (settings.once && listener->accepted_ > 0 && manager.GetSocketCount() == 1)
+            break;
+        const bool waitedEnough = settings.waitSeconds > 0 &&
+                                  std::chrono::steady_clock::now() - started > std::chrono::seconds(settings.waitSeconds);
+        if (settings.once && listener->accepted_ == 0 && waitedEnough)
             break;
     }
     manager.Shutdown();
