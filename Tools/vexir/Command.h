@@ -25,5 +25,6 @@ int RunTour(const Arguments& arguments);
 int RunAsset(const Arguments& arguments);
 int RunSun(const Arguments& arguments);
 int RunColor(const Arguments& arguments);
+int RunSysinfo(const Arguments& arguments);
 
 }  // namespace VexirTool

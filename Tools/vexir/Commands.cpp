@@ -32,6 +32,11 @@ const std::vector<Command>& Commands()
          "vexir color convert --from srgb|linear|hsv|xyz R G B --to srgb|linear|hsv|xyz\n"
          "  Converts one colour; srgb is encoded, linear is linear sRGB, xyz has white at Y = 1.\n",
          RunColor},
+        {"sysinfo", "the process's memory figures and the machine's processors",
+         "vexir sysinfo\n"
+         "  Prints this process's working set, page-file usage (their peaks) and page faults, and the\n"
+         "  counts of processor packages, cores, cores with several logical processors and NUMA nodes.\n",
+         RunSysinfo},
     };
     return s_commands;
 }

@@ -1,4 +1,6 @@
 // vexir: the SDK's command-line tool, built on the library.
+#include <Vexir/Result.h>
+
 #include <cstdio>
 #include <string>
 
@@ -11,7 +13,7 @@ void PrintUsage()
     std::printf("usage: vexir COMMAND [ARGUMENTS]\n\ncommands:\n");
     for (const VexirTool::Command& command : VexirTool::Commands())
         std::printf("  %-10s %s\n", command.name, command.summary);
-    std::printf("\n`vexir help COMMAND` explains a command.\n");
+    std::printf("\n`vexir help COMMAND` explains a command; `vexir --version` prints the version.\n");
 }
 
 int Help(const VexirTool::Arguments& arguments)
@@ -47,6 +49,10 @@ int main(int argc, char** argv)
     const VexirTool::Arguments rest(all.begin() + 1, all.end());
     if (name == "--help" || name == "-h" || name == "help")
         return Help(rest);
+    if (name == "--version") {
+        std::printf("%s\n%s\n", GetVexirVersionString(), GetVexirCopyrightString());
+        return 0;
+    }
     const VexirTool::Command* command = VexirTool::FindCommand(name);
     if (!command) {
         std::fprintf(stderr, "vexir: no command \"%s\"; `vexir --help` lists them\n", name.c_str());
