@@ -161,7 +161,8 @@ public:
     // The direction v * M through rows 0 to 2; the translation does not apply.
     Vector3f VectorTransform(const Vector3f& v) const;
 
-    float m[16];
+    // Aligned so that no row straddles a 16-byte boundary.
+    alignas(16) float m[16];
 
 private:
     friend VEXIR_API Matrix44f operator*(const Matrix44f& a, const Matrix44f& b);

@@ -118,14 +118,15 @@ bool GaussJordan(const float* m, float (&a)[4][8])
 void Multiply4(const float* a, const float* b, float* out)
 {
 #if defined(__SSE2__)
-    const __m128 b0 = _mm_loadu_ps(b), b1 = _mm_loadu_ps(b + 4), b2 = _mm_loadu_ps(b + 8), b3 = _mm_loadu_ps(b + 12);
+    // Matrix44f keeps its elements 16-byte aligned.
+    const __m128 b0 = _mm_load_ps(b), b1 = _mm_load_ps(b + 4), b2 = _mm_load_ps(b + 8), b3 = _mm_load_ps(b + 12);
     for (int r = 0; r < 4; ++r) {
-        const __m128 weights = _mm_loadu_ps(a + 4 * r);
+        const __m128 weights = _mm_load_ps(a + 4 * r);
         __m128 row = _mm_mul_ps(_mm_shuffle_ps(weights, weights, 0x00), b0);
         row = _mm_add_ps(row, _mm_mul_ps(_mm_shuffle_ps(weights, weights, 0x55), b1));
         row = _mm_add_ps(row, _mm_mul_ps(_mm_shuffle_ps(weights, weights, 0xAA), b2));
         row = _mm_add_ps(row, _mm_mul_ps(_mm_shuffle_ps(weights, weights, 0xFF), b3));
-        _mm_storeu_ps(out + 4 * r, row);
+        _mm_store_ps(out + 4 * r, row);
     }
 #else
     for (int r = 0; r < 4; ++r)
