@@ -47,11 +47,8 @@ public:
     virtual bool ReadLine(char* buffer, int size) = 0;
     virtual std::size_t Read(void* buffer, std::size_t count) = 0;
     // Scans one whitespace-delimited word with "%s": `out` must hold the longest
-    // word the file can contain. Prefer the bounded form below.
+    // word the file can contain. Prefer the bounded form at the end.
     virtual int ReadString(char* out) = 0;
-    // Scans one word into `out`, at most capacity - 1 bytes and a terminator;
-    // the rest of a longer word stays in the stream.
-    virtual int ReadString(char* out, std::size_t capacity) = 0;
     virtual int ReadUInt(unsigned int* out) = 0;
     virtual int ReadULong(unsigned long* out) = 0;
     virtual int ReadFloat(float* out) = 0;
@@ -61,6 +58,10 @@ public:
     // Origin 0 moves from the current position, 1 from the start, 2 from the
     // end; any other origin returns false without moving.
     virtual bool Seek(long long offset, unsigned origin) = 0;
+    // Scans one word into `out`, at most capacity - 1 bytes and a terminator;
+    // the rest of a longer word stays in the stream. (Last, so that the slots
+    // before it keep their places.)
+    virtual int ReadString(char* out, std::size_t capacity) = 0;
 };
 
 class VEXIR_API IMgrFiles {

@@ -24,7 +24,6 @@ public:
     bool ReadLine(char* buffer, int size) override;
     std::size_t Read(void* buffer, std::size_t count) override;
     int ReadString(char* out) override;
-    int ReadString(char* out, std::size_t capacity) override;
     int ReadUInt(unsigned int* out) override;
     int ReadULong(unsigned long* out) override;
     int ReadFloat(float* out) override;
@@ -32,6 +31,7 @@ public:
     int Flush() override;
     long long Tell() override;
     bool Seek(long long offset, unsigned origin) override;
+    int ReadString(char* out, std::size_t capacity) override;
 
 private:
     friend class MgrFiles;

@@ -15,6 +15,19 @@ namespace {
 // The buffers the dialogs and GetUniversalName write into: the Windows path limit.
 const std::size_t kNameBufferSize = 260;
 
+// The chosen name goes back into the caller's buffer, always terminated.
+bool RunDialog(bool save, NativeWindowHandle owner, char* fileName, const char* filter, const char* defaultExtension,
+               const char* initialDirectory)
+{
+    if (!fileName)
+        return false;
+    std::string name(fileName, strnlen(fileName, kNameBufferSize));
+    if (!ShowFileDialog(save, owner, name, filter, defaultExtension, initialDirectory))
+        return false;
+    CopyTerminated(fileName, kNameBufferSize, name);
+    return true;
+}
+
 MgrFiles* s_pManager = nullptr;
 bool s_bManagerDestroyed = false;
 
@@ -168,25 +181,13 @@ void MgrFiles::FreeFileData(unsigned char* data) { std::free(data); }
 bool MgrFiles::OpenFileDialog(NativeWindowHandle owner, char* fileName, const char* filter,
                               const char* defaultExtension, const char* initialDirectory)
 {
-    if (!fileName)
-        return false;
-    std::string name(fileName, strnlen(fileName, kNameBufferSize));
-    if (!ShowFileDialog(false, owner, name, filter, defaultExtension, initialDirectory))
-        return false;
-    CopyTerminated(fileName, kNameBufferSize, name);
-    return true;
+    return RunDialog(false, owner, fileName, filter, defaultExtension, initialDirectory);
 }
 
 bool MgrFiles::SaveFileDialog(NativeWindowHandle owner, char* fileName, const char* filter,
                               const char* defaultExtension, const char* initialDirectory)
 {
-    if (!fileName)
-        return false;
-    std::string name(fileName, strnlen(fileName, kNameBufferSize));
-    if (!ShowFileDialog(true, owner, name, filter, defaultExtension, initialDirectory))
-        return false;
-    CopyTerminated(fileName, kNameBufferSize, name);
-    return true;
+    return RunDialog(true, owner, fileName, filter, defaultExtension, initialDirectory);
 }
 
 bool MgrFiles::GetUniversalName(const char* path, char* out)
