@@ -107,37 +107,34 @@ private:
 
 // Readers share, writers exclude everyone; readers are preferred: new readers
 // enter while at least one reader is inside, even when a writer waits.
-// The first reader in takes the writer gate for all readers and the last reader
-// out gives it back, whichever thread that is.
+//
+// The lock belongs to no reader: the last reader out lets writers in, whichever
+// thread that is. A writer may take the write side again on its own thread
+// (each AcquireWrite needs its ReleaseWrite) and may also read under it; such a
+// nested read keeps every other thread out until the write is released, and
+// a read still held then counts as an ordinary read. A thread that reads and
+// then asks for the write side waits for ever, as it waits for itself to leave.
 class VEXIR_API ReadWriteLock : private Uncopyable {
 public:
     ReadWriteLock();
     ~ReadWriteLock();
 
     void AcquireRead();
-    // An unmatched release leaves the reader count at 0 and the gate alone.
+    // An unmatched release changes nothing.
     void ReleaseRead();
     void AcquireWrite();
+    // An unmatched release changes nothing.
     void ReleaseWrite();
 
 private:
-    // A recursive lock that one thread may take and another may give back.
-    class WriterGate {
-    public:
-        WriterGate();
-        void Enter();
-        void Leave();
-
-    private:
-        Mutex _mState;
-        ConditionVariable _cvFree;
-        unsigned long long _uOwner;
-        int _iDepth;
-    };
+    bool WrittenByCaller() const;
 
     int _iReaders;
-    Mutex _mCountGuard;
-    WriterGate _gWriter;
+    unsigned long long _uWriter;  // the writing thread, 0 when none
+    int _iWriteDepth;             // write acquisitions of the writing thread
+    int _iWriterReads;            // reads the writing thread holds under its write
+    Mutex _mState;
+    ConditionVariable _cvChanged;
 };
 
 // Measures elapsed time from a start stamp of the high-resolution counter.

@@ -1,5 +1,6 @@
-// Reader/writer protocol shared by every platform: the first reader in takes the
-// writer gate on behalf of all readers and the last reader out gives it back.
+// The reader/writer lock as one small state guarded by a mutex: how many
+// readers are inside, and which thread writes. Nothing here is bound to the
+// thread that let the readers in, so the last reader out may be any of them.
 #include <Vexir/Sync.h>
 
 #include "Foundation/AutoMutexLock.h"
@@ -7,59 +8,66 @@
 
 namespace Vexir {
 
-ReadWriteLock::WriterGate::WriterGate() : _uOwner(0), _iDepth(0) { _cvFree.SetLock(&_mState); }
-
-void ReadWriteLock::WriterGate::Enter()
+ReadWriteLock::ReadWriteLock() : _iReaders(0), _uWriter(0), _iWriteDepth(0), _iWriterReads(0)
 {
-    const unsigned long long self = CurrentThreadToken();
-    AutoMutexLock lock(&_mState);
-    if (_iDepth > 0 && _uOwner == self) {
-        ++_iDepth;
-        return;
-    }
-    while (_iDepth > 0)
-        _cvFree.Sleep(kInfinite);
-    _uOwner = self;
-    _iDepth = 1;
+    _cvChanged.SetLock(&_mState);
 }
-
-void ReadWriteLock::WriterGate::Leave()
-{
-    AutoMutexLock lock(&_mState);
-    if (_iDepth == 0)
-        return;
-    if (--_iDepth == 0) {
-        _uOwner = 0;
-        _cvFree.Wake();
-    }
-}
-
-ReadWriteLock::ReadWriteLock() : _iReaders(0) {}
 
 ReadWriteLock::~ReadWriteLock() = default;
 
+// Only the writing thread itself can make this true or false, so the answer
+// holds after the state lock is released.
+bool ReadWriteLock::WrittenByCaller() const { return _iWriteDepth > 0 && _uWriter == CurrentThreadToken(); }
+
 void ReadWriteLock::AcquireRead()
 {
-    // The count guard stays held while the first reader waits for the gate, so
-    // later readers queue behind it instead of slipping past a writer.
-    AutoMutexLock lock(&_mCountGuard);
-    if (_iReaders == 0)
-        _gWriter.Enter();
+    AutoMutexLock lock(&_mState);
+    if (WrittenByCaller()) {
+        ++_iWriterReads;
+        return;
+    }
+    while (_iWriteDepth > 0)
+        _cvChanged.Sleep(kInfinite);
     ++_iReaders;
 }
 
 void ReadWriteLock::ReleaseRead()
 {
-    AutoMutexLock lock(&_mCountGuard);
-    --_iReaders;
+    AutoMutexLock lock(&_mState);
+    if (WrittenByCaller()) {
+        if (_iWriterReads > 0)
+            --_iWriterReads;
+        return;
+    }
     if (_iReaders == 0)
-        _gWriter.Leave();
-    else if (_iReaders < 0)
-        _iReaders = 0;
+        return;
+    if (--_iReaders == 0)
+        _cvChanged.WakeAll();
 }
 
-void ReadWriteLock::AcquireWrite() { _gWriter.Enter(); }
+void ReadWriteLock::AcquireWrite()
+{
+    AutoMutexLock lock(&_mState);
+    if (WrittenByCaller()) {
+        ++_iWriteDepth;
+        return;
+    }
+    while (_iReaders > 0 || _iWriteDepth > 0)
+        _cvChanged.Sleep(kInfinite);
+    _uWriter = CurrentThreadToken();
+    _iWriteDepth = 1;
+}
 
-void ReadWriteLock::ReleaseWrite() { _gWriter.Leave(); }
+void ReadWriteLock::ReleaseWrite()
+{
+    AutoMutexLock lock(&_mState);
+    if (_iWriteDepth == 0 || --_iWriteDepth > 0)
+        return;
+    // Reads taken under the write outlive it as ordinary reads.
+    _iReaders += _iWriterReads;
+    _iWriterReads = 0;
+    _uWriter = 0;
+    _cvChanged.WakeAll();
+}
 
 }  // namespace Vexir

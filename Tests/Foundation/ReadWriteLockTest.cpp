@@ -1,0 +1,159 @@
+#include <Vexir/Sync.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace Vexir;
+using namespace std::chrono_literals;
+
+// Long enough for a thread that could wrongly get in to have done so.
+void Settle() { std::this_thread::sleep_for(60ms); }
+
+bool WaitFor(const std::atomic<bool>& flag)
+{
+    for (int i = 0; i < 500 && !flag; ++i)
+        std::this_thread::sleep_for(10ms);
+    return flag;
+}
+
+// A thread that takes the write side once and says when it is in.
+class Writer {
+public:
+    explicit Writer(ReadWriteLock& lock)
+        : _thread([this, &lock] {
+              lock.AcquireWrite();
+              _bIn = true;
+              lock.ReleaseWrite();
+          })
+    {
+    }
+    ~Writer() { _thread.join(); }
+    const std::atomic<bool>& In() const { return _bIn; }
+
+private:
+    std::atomic<bool> _bIn{false};
+    std::thread _thread;
+};
+
+TEST(ReadWriteLockThreads, AReaderThatLeftWaitsToWriteUntilTheOtherReaderLeaves)
+{
+    ReadWriteLock lock;
+    Event bIn(true, false), bLeft(true, false);
+
+    lock.AcquireRead();  // reader A: this thread
+    std::thread readerB([&] {
+        lock.AcquireRead();
+        bIn.Set();
+        std::this_thread::sleep_for(150ms);
+        lock.ReleaseRead();
+        bLeft.Set();
+    });
+    ASSERT_TRUE(bIn.Wait(5000));
+    lock.ReleaseRead();  // A leaves while B still reads, then asks to write
+    lock.AcquireWrite();
+    EXPECT_TRUE(bLeft.Wait(0)) << "the writer got in while B was reading";
+    lock.ReleaseWrite();
+    readerB.join();
+}
+
+TEST(ReadWriteLockThreads, AWriterIsAlwaysAlone)
+{
+    ReadWriteLock lock;
+    std::atomic<int> readers{0}, writers{0}, violations{0}, writes{0}, reads{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            std::minstd_rand random(t + 1);
+            for (int i = 0; i < 3000; ++i) {
+                if (random() % 4 == 0) {
+                    lock.AcquireWrite();
+                    if (++writers != 1 || readers != 0)
+                        ++violations;
+                    std::this_thread::yield();
+                    if (readers != 0)
+                        ++violations;
+                    --writers;
+                    ++writes;
+                    lock.ReleaseWrite();
+                } else {
+                    lock.AcquireRead();
+                    ++readers;
+                    if (writers != 0)
+                        ++violations;
+                    std::this_thread::yield();
+                    --readers;
+                    ++reads;
+                    lock.ReleaseRead();
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(violations, 0);
+    EXPECT_GT(writes, 0);
+    EXPECT_GT(reads, 0);
+}
+
+TEST(ReadWriteLockThreads, TheWriterMayWriteAgainAndReadUnderItsWrite)
+{
+    ReadWriteLock lock;
+    lock.AcquireWrite();
+    lock.AcquireWrite();
+    lock.AcquireRead();
+    lock.ReleaseRead();
+    lock.ReleaseWrite();
+    {
+        Writer other(lock);
+        Settle();
+        EXPECT_FALSE(other.In()) << "one ReleaseWrite of two let another writer in";
+        lock.ReleaseWrite();
+        EXPECT_TRUE(WaitFor(other.In()));
+    }
+}
+
+TEST(ReadWriteLockThreads, AReadHeldWhenTheWriteEndsIsAnOrdinaryRead)
+{
+    ReadWriteLock lock;
+    lock.AcquireWrite();
+    lock.AcquireRead();
+    lock.ReleaseWrite();
+
+    std::atomic<bool> otherRead{false};
+    std::thread reader([&] {
+        lock.AcquireRead();
+        otherRead = true;
+        lock.ReleaseRead();
+    });
+    EXPECT_TRUE(WaitFor(otherRead)) << "a reader was kept out after the write ended";
+    reader.join();
+
+    Writer other(lock);
+    Settle();
+    EXPECT_FALSE(other.In()) << "a writer got in beside the remaining read";
+    lock.ReleaseRead();
+    EXPECT_TRUE(WaitFor(other.In()));
+}
+
+TEST(ReadWriteLockThreads, UnmatchedReleasesChangeNothing)
+{
+    ReadWriteLock lock;
+    lock.ReleaseWrite();
+    lock.ReleaseRead();
+    lock.AcquireRead();
+    lock.ReleaseWrite();  // not a writer: must not open the lock to writers
+    Writer other(lock);
+    Settle();
+    EXPECT_FALSE(other.In());
+    lock.ReleaseRead();
+    EXPECT_TRUE(WaitFor(other.In()));
+}
+
+}  // namespace
