@@ -5,18 +5,20 @@
 #include <string>
 
 #include "Assert/AssertPlatform.h"
+#include "Foundation/LibraryLifetime.h"
 
 namespace Vexir {
 
 namespace {
 
-// Constant-initialised, so they exist before any code of the library runs and
-// are destroyed after every singleton that was made on first use.
-AssertHandler_Null s_hNull;
-AssertHandler_Stdout s_hStdout;
-AssertHandler_BasicWin s_hBasicWin;
-AssertHandler_AdvancedWin s_hAdvancedWin;
-IAssertHandler* s_pActiveHandler = &s_hStdout;
+// Constant-initialised, so they exist before any code of the library runs,
+// and never destroyed, so they still answer while the managers are torn down
+// at unload, after the runtime has run the library's static destructors.
+Immortal<AssertHandler_Null> s_hNull;
+Immortal<AssertHandler_Stdout> s_hStdout;
+Immortal<AssertHandler_BasicWin> s_hBasicWin;
+Immortal<AssertHandler_AdvancedWin> s_hAdvancedWin;
+IAssertHandler* s_pActiveHandler = &s_hStdout.object;
 
 struct PureCallHookAtLoad {
     PureCallHookAtLoad() { InstallPureCallHook(); }
@@ -65,18 +67,18 @@ bool SetActiveAssertHandler(BuiltinAssertHandlerID id, NativeWindowHandle parent
 {
     switch (id) {
     case BuiltinAssert_Null:
-        s_pActiveHandler = &s_hNull;
+        s_pActiveHandler = &s_hNull.object;
         return true;
     case BuiltinAssert_Stdout:
-        s_pActiveHandler = &s_hStdout;
+        s_pActiveHandler = &s_hStdout.object;
         return true;
     case BuiltinAssert_BasicWin:
-        s_hBasicWin.SetParentWindow(parent);
-        s_pActiveHandler = &s_hBasicWin;
+        s_hBasicWin.object.SetParentWindow(parent);
+        s_pActiveHandler = &s_hBasicWin.object;
         return true;
     case BuiltinAssert_AdvancedWin:
-        s_hAdvancedWin.SetParentWindow(parent);
-        s_pActiveHandler = &s_hAdvancedWin;
+        s_hAdvancedWin.object.SetParentWindow(parent);
+        s_pActiveHandler = &s_hAdvancedWin.object;
         return true;
     }
     return false;

@@ -3,13 +3,13 @@
 #include <new>
 
 #include "Files/FileSystem.h"
+#include "Foundation/LibraryLifetime.h"
 
 namespace Vexir {
 
 namespace {
 
-MgrAssets* s_pManager = nullptr;
-bool s_bManagerDestroyed = false;
+LibrarySingleton<MgrAssets> s_manager;
 
 bool Exists(const Path& path)
 {
@@ -28,14 +28,9 @@ Path Under(const Path& directory, const Path& relative)
 
 }  // namespace
 
-IMgrAssets* GetMgrAssets()
-{
-    if (!s_pManager && !s_bManagerDestroyed) {
-        static MgrAssets s_manager;
-        s_pManager = &s_manager;
-    }
-    return s_pManager;
-}
+IMgrAssets* GetMgrAssets() { return s_manager.Get(); }
+
+void DestroyAssetManager() { s_manager.Destroy(); }
 
 MgrAssets::~MgrAssets()
 {
@@ -46,10 +41,6 @@ MgrAssets::~MgrAssets()
     _mHashesByAsset.clear();
     _mAssetsByHash.clear();
     _mSearchPaths.clear();
-    if (this == s_pManager) {
-        s_pManager = nullptr;
-        s_bManagerDestroyed = true;
-    }
 }
 
 const std::vector<Path>* MgrAssets::SearchPathsOf(int type) const

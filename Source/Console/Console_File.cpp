@@ -1,10 +1,12 @@
 #include "Console/Console_File.h"
 
 #include <Vexir/Assert.h>
+#include <Vexir/Utf8Util.h>
 
 #include <cstring>
 #include <new>
 
+#include "Files/FileSystem.h"
 #include "Foundation/LocalTime.h"
 
 namespace Vexir {
@@ -22,6 +24,13 @@ const char* ColourTag(int level)
     static const char* const kTags[] = {"<font color=#FF0000>", "<font color=#FF00FF>", "<font color=#005000>",
                                         "<font color=#303030>", "<font color=#808080>"};
     return level >= 1 && level <= 5 ? kTags[level - 1] : nullptr;
+}
+
+// The whole text reached the file.
+bool WriteAll(std::FILE* file, const std::string& text)
+{
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fflush(file) == 0 && written;
 }
 
 std::string Format(const std::tm& moment, const char* format)
@@ -49,9 +58,8 @@ Console_File::Console_File(IMgrConsole* manager)
 Console_File::~Console_File()
 {
     delete _pFileInterface;
-    IMgrFiles* files = GetMgrFiles();
-    if (_pFile && files)
-        files->Close(_pFile);
+    if (_pFile)
+        std::fclose(_pFile);
     _pFile = nullptr;
 }
 
@@ -75,11 +83,13 @@ bool Console_File::EnsureOpen()
 {
     if (_pFile)
         return true;
-    IMgrFiles* files = GetMgrFiles();
-    if (!files)
-        return false;
     const std::string path = _sDirectory.empty() ? _sFileName : _sDirectory + "/" + _sFileName;
-    _pFile = files->Open(path, IMgrFiles::WriteText);
+    try {
+        _pFile = OpenStream(path.c_str(), IMgrFiles::WriteText);
+    } catch (const utf8util::utf8_conversion_error&) {
+        // A name that is not UTF-8 names no file; logging must not throw.
+        _pFile = nullptr;
+    }
     if (!_pFile)
         return false;
 
@@ -90,8 +100,7 @@ bool Console_File::EnsureOpen()
                  _sTime + "\n</h2>\n";
     else
         header = "[" + _sTime + "]  [H] Session started: " + _sDate + "\n";
-    const bool written = _pFile->Write(header.data(), header.size()) == header.size();
-    return _pFile->Flush() == 0 && written;
+    return WriteAll(_pFile, header);
 }
 
 void Console_File::AppendLine(MessageKind kind, VerbosityLevel level, const char* text)
@@ -129,8 +138,7 @@ void Console_File::Output(MessageKind kind, VerbosityLevel level, const char* te
         return;
     UpdateStamps();
     AppendLine(kind, level, text ? text : "");
-    _pFile->Write(_sLine.data(), _sLine.size());
-    _pFile->Flush();
+    WriteAll(_pFile, _sLine);
 }
 
 }  // namespace Vexir

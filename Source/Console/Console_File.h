@@ -1,14 +1,20 @@
 // Console_File: appends every message that passes the manager's threshold to a
 // log file, as stamped text lines or as an HTML page with one coloured line per
 // message. The file opens (truncated, with a header) at the first such message,
-// through the file manager; a failed open drops that message and is tried again
-// at the next. Each line is written and flushed at once, so a process that dies
-// loses nothing it logged. Runs under the manager's lock.
+// in the file manager's write-text mode; a failed open drops that message and
+// is tried again at the next. Each line is written and flushed at once, so a
+// process that dies loses nothing it logged. Runs under the manager's lock.
+//
+// The console keeps its stream to itself rather than in the file manager's
+// table: a host that closes every managed file, or a file manager torn down
+// before the console manager, must not pull the log from under a message that
+// is still to come.
 #pragma once
 
 #include <Vexir/Console.h>
 #include <Vexir/Files.h>
 
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -50,7 +56,7 @@ private:
     std::string _sFileName;
     std::string _sTitle;
     int _eFormat;
-    IFileObj* _pFile;
+    std::FILE* _pFile;
 
     // The stamps of the second they were made for; a line is mostly written
     // in the same second as the one before it.

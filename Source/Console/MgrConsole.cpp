@@ -8,13 +8,13 @@
 #include "Console/BuiltinConsoles.h"
 #include "Console/MessageText.h"
 #include "Foundation/AutoMutexLock.h"
+#include "Foundation/LibraryLifetime.h"
 
 namespace Vexir {
 
 namespace {
 
-MgrConsole* s_pManager = nullptr;
-bool s_bManagerDestroyed = false;
+LibrarySingleton<MgrConsole> s_manager;
 
 // One flag per print path for the error assertion.
 bool s_bIgnoreNarrowErrorAssert = false;
@@ -24,14 +24,9 @@ bool IsBuiltinType(int type) { return type >= IMgrConsole::Null && type <= IMgrC
 
 }  // namespace
 
-IMgrConsole* GetMgrConsole()
-{
-    if (!s_pManager && !s_bManagerDestroyed) {
-        static MgrConsole s_manager;
-        s_pManager = &s_manager;
-    }
-    return s_pManager;
-}
+IMgrConsole* GetMgrConsole() { return s_manager.Get(); }
+
+void DestroyConsoleManager() { s_manager.Destroy(); }
 
 MgrConsole::MgrConsole()
     : _lConsoles(kBuiltinSlots, nullptr),
@@ -45,12 +40,7 @@ MgrConsole::MgrConsole()
 {
 }
 
-MgrConsole::~MgrConsole()
-{
-    RemoveAllConsoles(true);
-    s_pManager = nullptr;
-    s_bManagerDestroyed = true;
-}
+MgrConsole::~MgrConsole() { RemoveAllConsoles(true); }
 
 bool MgrConsole::AddConsole(IConsole* console)
 {

@@ -7,6 +7,7 @@
 #include "Files/FileObj.h"
 #include "Files/FileSystem.h"
 #include "Files/TextCopy.h"
+#include "Foundation/LibraryLifetime.h"
 
 namespace Vexir {
 
@@ -28,30 +29,23 @@ bool RunDialog(bool save, NativeWindowHandle owner, char* fileName, const char* 
     return true;
 }
 
-MgrFiles* s_pManager = nullptr;
-bool s_bManagerDestroyed = false;
+LibrarySingleton<MgrFiles> s_manager;
 
 }  // namespace
 
-IMgrFiles* GetMgrFiles()
-{
-    if (!s_pManager && !s_bManagerDestroyed) {
-        static MgrFiles s_manager;
-        s_pManager = &s_manager;
-    }
-    return s_pManager;
-}
+IMgrFiles* GetMgrFiles() { return s_manager.Get(); }
 
-MgrFiles::~MgrFiles()
-{
-    CloseAll();
-    if (this == s_pManager) {
-        s_pManager = nullptr;
-        s_bManagerDestroyed = true;
-    }
-}
+void DestroyFileManager() { s_manager.Destroy(); }
 
-void MgrFiles::Release() { delete this; }
+MgrFiles::~MgrFiles() { CloseAll(); }
+
+// The process-wide manager lives until the library unloads; releasing it is a
+// mistake that must not free storage that was never allocated.
+void MgrFiles::Release()
+{
+    if (!s_manager.Holds(this))
+        delete this;
+}
 
 bool MgrFiles::DirectoryExists(const char* path) { return IsDirectoryPath(path); }
 bool MgrFiles::DirectoryExists(const std::string& path) { return IsDirectoryPath(path.c_str()); }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 
@@ -138,6 +139,33 @@ TEST_F(Console_FileTest, AKilledProcessLeavesItsLastMessageComplete)
     EXPECT_FALSE(child.exited && child.exitCode == 0) << "the child was to be killed";
     const std::string log = Log();
     EXPECT_NE(log.find("[T]  [I] last words before the kill\n"), std::string::npos) << log;
+}
+
+TEST_F(Console_FileTest, KeepsWritingAfterTheFileManagerClosedEverything)
+{
+    FileConsole();
+    manager->PrintInfo("before");
+    ASSERT_TRUE(GetMgrFiles()->CloseAll());
+    manager->PrintInfo("after");
+    manager->DestroyConsole(IMgrConsole::File);
+    const std::string log = Log();
+    EXPECT_NE(log.find("[T]  [I] before\n[T]  [I] after\n"), std::string::npos) << log;
+}
+
+TEST_F(Console_FileTest, LogsFromExitHandlersAndStaticDestructorsReachTheFile)
+{
+    const VexirTest::ChildResult child = VexirTest::RunTestChild({"log-until-exit", scratch.Path()});
+    ASSERT_TRUE(child.started);
+    EXPECT_TRUE(child.exited);
+    EXPECT_EQ(child.exitCode, 0) << child.output;
+    const std::string log = Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 5) << log;
+    EXPECT_NE(log.find("[T]  [I] first line\n"
+                       "[T]  [I] after CloseAll\n"
+                       "[T]  [I] from an atexit handler\n"
+                       "[T]  [I] from a static destructor\n"),
+              std::string::npos)
+        << log;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // someone else, a prompt fed through real standard input).
 #include <Vexir/Assert.h>
 #include <Vexir/Console.h>
+#include <Vexir/Files.h>
 #include <Vexir/Sync.h>
 #include <Vexir/Utf8Util.h>
 
@@ -47,6 +48,22 @@ private:
 };
 
 std::wstring Wide(const char* text) { return utf8util::Utf8ToUtf16(text); }
+
+// A host global that makes the console manager before anything else of the
+// library exists, and logs once more when the process ends.
+class LogsInItsDestructor {
+public:
+    explicit LogsInItsDestructor(const char* directory)
+    {
+        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+        auto* settings = static_cast<Vexir::IFileConsoleInterface*>(
+            consoles->GetConsole(Vexir::IMgrConsole::File)->GetInterface(Vexir::InterfaceBase::File));
+        settings->SetDirectory(directory);
+    }
+    ~LogsInItsDestructor() { Vexir::GetMgrConsole()->PrintInfo("from a static destructor"); }
+};
+
+void LogAtExit() { Vexir::GetMgrConsole()->PrintInfo("from an atexit handler"); }
 
 int Run(const std::string& command, const char* argument)
 {
@@ -95,6 +112,14 @@ int Run(const std::string& command, const char* argument)
         settings->SetDirectory(argument);
         consoles->PrintInfo("last words before the kill");
         VexirTest::KillThisProcess();
+    }
+    if (command == "log-until-exit") {
+        static LogsInItsDestructor s_host(argument);
+        Vexir::GetMgrConsole()->PrintInfo("first line");  // the file manager is made after the console manager
+        std::atexit(LogAtExit);
+        Vexir::GetMgrFiles()->CloseAll();
+        Vexir::GetMgrConsole()->PrintInfo("after CloseAll");
+        return 0;
     }
     std::cerr << "VexirTestChild: unknown command " << command << std::endl;
     return 100;

@@ -1,0 +1,12 @@
+#include "Foundation/LibraryLifetime.h"
+
+namespace Vexir {
+
+void TearDownLibrary()
+{
+    DestroyConsoleManager();
+    DestroyAssetManager();
+    DestroyFileManager();
+}
+
+}  // namespace Vexir
