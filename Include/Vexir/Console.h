@@ -69,6 +69,14 @@ public:
 
 // The remote console, from GetInterface(InterfaceBase::Remote): it sends every
 // message, whatever the threshold, to the RemoteConsole program on port 7500.
+//
+// Logging never waits for the program. What it has not taken yet waits in a
+// queue of at most 4 MiB; a message that does not fit is dropped, and once
+// there is room again a Warning saying how many were dropped is sent first. A
+// program that goes away costs nothing but the lost messages. Disconnecting,
+// connecting elsewhere and the console's destruction (also at unload) give
+// the queue at most 2 seconds to drain. Connect itself waits for the
+// connection to be made or refused.
 class VEXIR_API IRemoteConsoleInterface : public InterfaceBase {
 public:
     // Starts the RemoteConsole program and does not wait for it. On Linux it is

@@ -11,6 +11,30 @@ namespace Vexir {
 namespace {
 
 const std::size_t kChunk = 224;
+// A BinaryPacket's length prefix.
+const std::size_t kFrameOverhead = 4;
+
+std::string HeaderRecord(int kind, int level, std::size_t chunks)
+{
+    return "2 " + std::to_string(kind) + " " + std::to_string(level) + " " + std::to_string(chunks) + " \r\n";
+}
+
+std::size_t ChunkCount(std::size_t length) { return length <= kChunk ? 1 : length / kChunk + 1; }
+
+// What a message of this length puts on the wire, frames included.
+std::size_t WireSize(std::size_t length)
+{
+    const std::size_t chunks = ChunkCount(length);
+    // Header: at most "2 k l " + digits + " \r\n"; chunk records: "3 ddd " + bytes + " \r\n".
+    return kFrameOverhead + 32 + chunks * (kFrameOverhead + 10) + length + chunks;
+}
+
+std::string DropNotice(unsigned long long dropped)
+{
+    return "Remote console: " + std::to_string(dropped) +
+           (dropped == 1 ? " message was" : " messages were") +
+           " dropped while the receiver was not taking them\n";
+}
 
 }  // namespace
 
@@ -24,19 +48,22 @@ bool RemoteConsoleClient::HasPendingOutput()
 
 int RemoteConsoleClient::ConnectSocket()
 {
-    auto* socket = new Network::NetSocket();
+    auto* socket = new (std::nothrow) Network::NetSocket();
+    if (!socket)
+        return -1;
     socket->SetMgrSocketBase(this);
     socket->SetBinaryMode(true);
     if (!socket->Connect(_uAddress, static_cast<unsigned short>(_uPort), 0)) {
         delete socket;
         return -1;
     }
+    socket->SetBlocking(0);
     return AddSocket(socket);
 }
 
 Console_Remote::Console_Remote(IMgrConsole* manager)
     : _pManager(manager), _pRemoteInterface(new (std::nothrow) RemoteInterface(this)), _pClient(nullptr),
-      _iSocketId(-1)
+      _iSocketId(-1), _uBytesQueued(0), _uDropped(0)
 {
     CORE_ASSERT_MSG(_pRemoteInterface != NULL, "Failed to create Console_Remote::RemoteInterface");
 }
@@ -56,12 +83,15 @@ InterfaceBase* Console_Remote::GetInterface(int type)
 void Console_Remote::Disconnect()
 {
     // What is still queued goes out before the connection closes, for as long as
-    // the program keeps taking it.
-    for (int pass = 0; _pClient && _pClient->HasPendingOutput() && pass < 2000; ++pass)
-        _pClient->DoSelect(0, 1000, 0);
+    // the receiver keeps taking it and at most kFlushMilliseconds.
+    const ManualTimer flushing;
+    while (_pClient && _pClient->HasPendingOutput() && flushing.Elapsed() < kFlushMilliseconds)
+        _pClient->DoSelect(0, 10000, 0);
     delete _pClient;
     _pClient = nullptr;
     _iSocketId = -1;
+    _uBytesQueued = 0;
+    _uDropped = 0;
 }
 
 bool Console_Remote::Connect(const std::string& address)
@@ -81,27 +111,37 @@ bool Console_Remote::Connect(const std::string& address)
     return true;
 }
 
-bool Console_Remote::SendRecord(const char* bytes, std::size_t size)
+std::size_t Console_Remote::QueuedBytes() const
 {
-    auto* packet = new (std::nothrow) Network::BinaryPacket(bytes, static_cast<std::uint32_t>(size));
+    return _pClient ? static_cast<unsigned int>(_uBytesQueued - _pClient->GetBytesSent()) : 0;
+}
+
+// An empty queue takes any one message, so a message larger than the limit
+// still goes out when the receiver keeps up.
+bool Console_Remote::Fits(std::size_t bytes) const
+{
+    const std::size_t queued = QueuedBytes();
+    return queued == 0 || queued + bytes <= kQueueLimit;
+}
+
+bool Console_Remote::QueueRecord(const std::string& record)
+{
+    auto* packet = new (std::nothrow) Network::BinaryPacket(record.data(), static_cast<std::uint32_t>(record.size()));
     if (!packet)
         return false;
+    const std::uint32_t size = packet->GetSize();
     if (!_pClient->Send(_iSocketId, packet)) {
         delete packet;
         return false;
     }
+    _uBytesQueued += size;
     return true;
 }
 
-void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* text)
+void Console_Remote::QueueMessage(MessageKind kind, VerbosityLevel level, const char* text, std::size_t length)
 {
-    if (!_pClient || _iSocketId == -1)
-        return;
-    const std::size_t length = text ? std::strlen(text) : 0;
-    const std::size_t chunks = length <= kChunk ? 1 : length / kChunk + 1;
-    const std::string header = "2 " + std::to_string(kind) + " " + std::to_string(level) + " " +
-                               std::to_string(chunks) + " \r\n";
-    if (!SendRecord(header.data(), header.size()))
+    const std::size_t chunks = ChunkCount(length);
+    if (!QueueRecord(HeaderRecord(kind, level, chunks)))
         return;
     std::string record;
     for (std::size_t i = 0; i < chunks; ++i) {
@@ -115,9 +155,34 @@ void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* 
         else
             record.push_back('\0');
         record.append(" \r\n");
-        if (!SendRecord(record.data(), record.size()))
+        if (!QueueRecord(record))
             return;
     }
+}
+
+void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* text)
+{
+    if (!_pClient || _iSocketId == -1)
+        return;
+    // Let out what the receiver takes now, and learn whether it is still there.
+    _pClient->DoSelect(0, 0, 1);
+    if (!_pClient->IsConnected()) {
+        Disconnect();
+        return;
+    }
+    const std::size_t length = text ? std::strlen(text) : 0;
+    std::string notice;
+    if (_uDropped > 0)
+        notice = DropNotice(_uDropped);
+    if (!Fits(WireSize(length) + (notice.empty() ? 0 : WireSize(notice.size())))) {
+        ++_uDropped;
+        return;
+    }
+    if (!notice.empty()) {
+        QueueMessage(Normal, Warning, notice.c_str(), notice.size());
+        _uDropped = 0;
+    }
+    QueueMessage(kind, level, text, length);
     _pClient->DoSelect(0, 0, 1);
 }
 

@@ -3,6 +3,13 @@
 // chunks of at most 224 bytes, each record in its own BinaryPacket, then one
 // zero-time pass of its socket manager. Messages are dropped while it is not
 // connected. Runs under the manager's lock.
+//
+// Logging never waits for the receiver: the connection is non-blocking and
+// what the receiver has not taken yet waits in a queue of at most
+// kQueueLimit bytes. A message that does not fit is dropped and counted; once
+// there is room again, a Warning saying how many were dropped goes first.
+// Disconnecting, connecting elsewhere and destruction give the queue at most
+// kFlushMilliseconds to drain, then close.
 #pragma once
 
 #include <Vexir/Console.h>
@@ -20,9 +27,11 @@ public:
     explicit RemoteConsoleClient(unsigned int address) : _uAddress(address), _uPort(kPort) {}
     ~RemoteConsoleClient() override = default;
 
-    // The id of the connected socket, or -1.
+    // The id of the connected socket, or -1. The socket is non-blocking.
     int ConnectSocket();
     bool HasPendingOutput();
+    // False once the connection has been closed (by the peer or an error).
+    bool IsConnected() const { return !_lSockets.empty(); }
 
 private:
     unsigned int _uAddress;
@@ -31,6 +40,9 @@ private:
 
 class Console_Remote : public IConsole {
 public:
+    static const std::size_t kQueueLimit = 4u << 20;
+    static const unsigned kFlushMilliseconds = 2000;
+
     explicit Console_Remote(IMgrConsole* manager);
     ~Console_Remote() override;
     Console_Remote(const Console_Remote&) = delete;
@@ -56,12 +68,19 @@ private:
 
     bool Connect(const std::string& address);
     void Disconnect();
-    bool SendRecord(const char* bytes, std::size_t size);
+    // Bytes handed to the client that have not left yet.
+    std::size_t QueuedBytes() const;
+    bool Fits(std::size_t bytes) const;
+    void QueueMessage(MessageKind kind, VerbosityLevel level, const char* text, std::size_t length);
+    bool QueueRecord(const std::string& record);
 
     IMgrConsole* _pManager;
     RemoteInterface* _pRemoteInterface;
     RemoteConsoleClient* _pClient;
     int _iSocketId;
+    // Counted modulo 2^32, as the client counts the bytes it sent.
+    unsigned int _uBytesQueued;
+    unsigned long long _uDropped;
     LaunchedProcess _process;
 };
 

@@ -137,7 +137,11 @@ unsigned short BoundPort(SocketHandle socket)
 
 SocketHandle AcceptFrom(SocketHandle socket, unsigned int* peer)
 {
-    const int fd = ::accept4(Fd(socket), nullptr, nullptr, SOCK_CLOEXEC);
+    // An accepted socket takes the listener's blocking mode, as on Windows, so
+    // a server driven by one thread is never stalled by one client.
+    const int listenerFlags = fcntl(Fd(socket), F_GETFL, 0);
+    const int inherited = listenerFlags >= 0 && (listenerFlags & O_NONBLOCK) ? SOCK_NONBLOCK : 0;
+    const int fd = ::accept4(Fd(socket), nullptr, nullptr, SOCK_CLOEXEC | inherited);
     if (fd < 0) {
         Failed();
         return kInvalidSocket;

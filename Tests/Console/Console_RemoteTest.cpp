@@ -2,11 +2,19 @@
 // test's own, and the whole road to the real RemoteConsole program.
 #include <Vexir/Console.h>
 #include <Vexir/Network/Sockets.h>
+#include <Vexir/Sync.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
+#include <vector>
 #include <string>
 #include <thread>
 
@@ -38,6 +46,83 @@ public:
         return bytes;
     }
 };
+
+// A connection to 127.0.0.1:7500 accepted by the test and not read from until
+// Resume puts it under a manager.
+class Receiver {
+public:
+    Receiver()
+    {
+        EXPECT_TRUE(_server.Init());
+        _listener.Init(0x7F000001u, 7500);
+        EXPECT_EQ(_listener.GetPort(), 7500);
+    }
+
+    bool Accept()
+    {
+        unsigned int peer = 0;
+        for (int i = 0; i < 500 && _hAccepted == kInvalidSocket; ++i) {
+            _hAccepted = _listener.AcceptConnection(&peer);
+            if (_hAccepted == kInvalidSocket)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return _hAccepted != kInvalidSocket;
+    }
+
+    void Resume()
+    {
+        _pCapture = new RecordCapture(_hAccepted, &_server);
+        _server.AddSocket(_pCapture);
+    }
+
+    void Pump(int microseconds = 1000) { _server.DoSelect(0, microseconds, 1); }
+    RecordCapture* Capture() { return _pCapture; }
+
+    // Frees a logging call stuck on a receiver that does not read.
+    void Abandon()
+    {
+        if (!_pCapture && _hAccepted != kInvalidSocket) {
+            NetSocket closer(_hAccepted, 0, nullptr, true);  // closes it
+            _hAccepted = kInvalidSocket;
+        }
+    }
+
+private:
+    MgrSocketBase _server;
+    NetListenSocket _listener;
+    SocketHandle _hAccepted = kInvalidSocket;
+    RecordCapture* _pCapture = nullptr;
+};
+
+// The messages a stream of records carries, in order.
+std::vector<std::string> Messages(const std::string& bytes)
+{
+    std::vector<std::string> messages;
+    std::size_t at = 0;
+    std::size_t chunksLeft = 0;
+    while (at + 4 <= bytes.size()) {
+        const std::size_t frame = (std::size_t(std::uint8_t(bytes[at])) << 24) |
+                                  (std::size_t(std::uint8_t(bytes[at + 1])) << 16) |
+                                  (std::size_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
+        const std::string record = bytes.substr(at + 4, frame - 4);
+        at += frame;
+        if (record.compare(0, 2, "2 ") == 0) {
+            unsigned kind = 0, level = 0;
+            unsigned long chunks = 0;
+            std::sscanf(record.c_str(), "2 %u %u %lu", &kind, &level, &chunks);
+            chunksLeft = chunks;
+            messages.emplace_back();
+        } else if (record.compare(0, 2, "3 ") == 0 && chunksLeft > 0 && !messages.empty()) {
+            const std::size_t space = record.find(' ', 2);
+            const std::size_t count = std::stoul(record.substr(2, space - 2));
+            // Each chunk repeats the byte after it: the next chunk's first one
+            // or the terminating zero.
+            messages.back() += record.substr(space + 1, count - 1);
+            --chunksLeft;
+        }
+    }
+    return messages;
+}
 
 std::string Frame(const std::string& payload)
 {
@@ -96,6 +181,19 @@ TEST_F(Console_RemoteTest, RecordsGoOutByteForByte)
     manager->DestroyConsole(IMgrConsole::Remote);
 }
 
+std::uintmax_t SizeOf(const std::string& path)
+{
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::u8path(path), error);
+    return error ? 0 : size;
+}
+
+void WaitForSize(const std::string& path, std::uintmax_t size)
+{
+    for (int i = 0; i < 2000 && SizeOf(path) < size; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 // Ten thousand messages of random bytes and UTF-8 text reach the program's log
 // whole and in order.
 TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
@@ -132,6 +230,10 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
         }
         manager->PrintInfo("%s", text.c_str());
         expected += "[I] " + text + "\n";
+        // The console drops what does not fit its queue rather than wait, so a
+        // producer this fast lets a slow program (sanitizers, Wine) keep up.
+        if (i % 250 == 249)
+            WaitForSize(log, expected.size());
     }
     manager->DestroyConsole(IMgrConsole::Remote);  // flushes, then closes: the program ends
     runner.join();
@@ -144,6 +246,107 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
     }();
     EXPECT_EQ(logged.size(), expected.size());
     EXPECT_TRUE(logged == expected) << "the log differs from what was sent";
+}
+
+// Runs `body` on a thread. When it has not returned after `seconds`, the
+// receiver's end is closed, which frees a call stuck on it, and the answer is
+// false: the hang becomes a failure instead of a stuck run.
+template <typename Body>
+bool ReturnsWithin(int seconds, Receiver& receiver, Body body)
+{
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        body();
+        finished = true;
+    });
+    for (int i = 0; i < seconds * 10 && !finished; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const bool inTime = finished;
+    if (!inTime)
+        receiver.Abandon();
+    worker.join();
+    return inTime;
+}
+
+// A receiver that accepts and stops reading costs the host nothing but the
+// messages that did not fit: every call returns, the dropped ones are counted
+// and reported once the receiver reads again, and the rest arrive in order.
+TEST_F(Console_RemoteTest, AReceiverThatStopsReadingNeverBlocksTheHost)
+{
+    Receiver receiver;
+    IRemoteConsoleInterface* remote = RemoteOf(manager);
+    ASSERT_TRUE(remote->ConnectLocal());
+    ASSERT_TRUE(receiver.Accept());
+
+    const std::string padding(1000, 'x');
+    int logged = 0;
+    double slowest = 0;
+    ASSERT_TRUE(ReturnsWithin(60, receiver, [&] {
+        for (; logged < 20000; ++logged) {
+            const ManualTimer call;
+            manager->PrintInfo("m%06d %s\n", logged, padding.c_str());
+            slowest = std::max(slowest, call.Elapsed());
+        }
+    })) << "logging to a receiver that does not read did not return";
+    EXPECT_LT(slowest, 2000.0) << "one logging call waited for the receiver";
+
+    receiver.Resume();
+    int notices = 0;
+    for (int pass = 0; pass < 20000 && notices == 0; ++pass) {
+        manager->PrintInfo("m%06d tick\n", logged++);
+        receiver.Pump();
+        for (const std::string& message : Messages(receiver.Capture()->Bytes()))
+            notices += message.compare(0, 16, "Remote console: ") == 0;
+    }
+    const int total = logged + 100;
+    for (; logged < total; ++logged)
+        manager->PrintInfo("m%06d final\n", logged);
+    char last[16];
+    std::snprintf(last, sizeof last, "m%06d", total - 1);
+    for (int pass = 0; pass < 5000 && Messages(receiver.Capture()->Bytes()).back().compare(0, 7, last) != 0; ++pass)
+        receiver.Pump();
+
+    const std::vector<std::string> messages = Messages(receiver.Capture()->Bytes());
+    long long received = 0, dropped = 0;
+    int previous = -1;
+    bool ordered = true;
+    for (const std::string& message : messages) {
+        unsigned long long count = 0;
+        int id = -1;
+        if (std::sscanf(message.c_str(), "Remote console: %llu messages were dropped", &count) == 1) {
+            dropped += static_cast<long long>(count);
+        } else if (std::sscanf(message.c_str(), "m%d", &id) == 1) {
+            ordered = ordered && id > previous;
+            previous = id;
+            ++received;
+        }
+    }
+    EXPECT_GE(notices, 1) << "the drops were never reported";
+    EXPECT_GT(dropped, 0);
+    EXPECT_TRUE(ordered);
+    EXPECT_EQ(previous, total - 1) << "the last message did not arrive";
+    EXPECT_EQ(received + dropped, total) << "messages were lost without being counted";
+    manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// Destruction is what the library's unload does to the console, so this is
+// also how long a process logging to a stuck receiver takes to exit.
+TEST_F(Console_RemoteTest, DisconnectingFromAStuckReceiverTakesAtMostTheFlushTime)
+{
+    Receiver receiver;
+    IRemoteConsoleInterface* remote = RemoteOf(manager);
+    ASSERT_TRUE(remote->ConnectLocal());
+    ASSERT_TRUE(receiver.Accept());
+    const std::string padding(1000, 'x');
+    double closing = 0;
+    ASSERT_TRUE(ReturnsWithin(60, receiver, [&] {
+        for (int i = 0; i < 20000; ++i)
+            manager->PrintInfo("m%06d %s\n", i, padding.c_str());
+        const ManualTimer timer;
+        manager->DestroyConsole(IMgrConsole::Remote);
+        closing = timer.Elapsed();
+    })) << "logging to a receiver that does not read did not return";
+    EXPECT_LT(closing, 5000.0);
 }
 
 }  // namespace

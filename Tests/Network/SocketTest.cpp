@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <map>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "SocketPair.h"
 #include "StreamCapture.h"
@@ -106,8 +110,7 @@ TEST(Sockets, APeerThatClosesIsClosedHereToo)
 // the other end drains, and is deleted after its last byte.
 TEST(Sockets, LargePacketsLeaveInSeveralPasses)
 {
-    SocketPair pair(true);
-    pair.socket->SetBlocking(0);
+    SocketPair pair(true);  // the accepted socket is non-blocking, as its listener
     const int packets = 40;
     const std::uint32_t size = 100000 - 4;
     for (int i = 0; i < packets; ++i) {
@@ -206,6 +209,101 @@ TEST(Sockets, PeakCountAndIdsGrow)
     EXPECT_EQ(manager.GetSocketCount(), 1u);
     EXPECT_EQ(manager.GetPeakSocketCount(), 2u);
     EXPECT_FALSE(manager.Send(0, nullptr));
+}
+
+// Accepts every caller into the listener's own manager.
+class AcceptingListener : public NetListenSocket {
+public:
+    void HandleInput() override
+    {
+        unsigned int peer = 0;
+        const SocketHandle accepted = AcceptConnection(&peer);
+        if (accepted == kInvalidSocket)
+            return;
+        auto* client = new NetSocket(accepted, peer, _pManager, true);
+        _pManager->AddSocket(client);
+        clients.push_back(client);
+    }
+    std::vector<NetSocket*> clients;
+};
+
+// Forgets the clients it closes.
+class BroadcastServer : public MgrSocketBase {
+public:
+    void OnSocketClosing(NetSocket* socket) override
+    {
+        if (listener)
+            listener->clients.erase(std::remove(listener->clients.begin(), listener->clients.end(), socket),
+                                    listener->clients.end());
+    }
+    AcceptingListener* listener = nullptr;
+};
+
+// One thread serves three clients the same 16 MiB stream; one client never
+// reads. The other two must still get everything: an accepted socket must not
+// block the thread that drives the server.
+TEST(Sockets, AServerKeepsServingWhenOneClientStopsReading)
+{
+    const std::size_t kStream = 16u << 20;
+    // 256 binary frames of 256 bytes, sent raw in one packet.
+    std::string block;
+    for (int frame = 0; frame < 256; ++frame)
+        block += Frame(std::string(252, static_cast<char>('a' + frame % 26)));
+
+    BroadcastServer server;
+    ASSERT_TRUE(server.Init());
+    auto* listener = new AcceptingListener();
+    server.listener = listener;
+    listener->Init(0x7F000001u, 0);
+    listener->SetMgrSocketBase(&server);
+    server.AddSocket(listener);
+
+    std::vector<std::unique_ptr<MgrSocketBase>> peers;
+    std::vector<VexirTest::RecordingSocket*> callers;
+    for (int i = 0; i < 3; ++i) {
+        peers.push_back(std::make_unique<MgrSocketBase>());
+        ASSERT_TRUE(peers.back()->Init());
+        auto* caller = new VexirTest::RecordingSocket();
+        caller->SetBinaryMode(true);
+        caller->SetMgrSocketBase(peers.back().get());
+        ASSERT_TRUE(caller->Connect(0x7F000001u, listener->GetPort(), 0));
+        peers.back()->AddSocket(caller);
+        callers.push_back(caller);
+    }
+
+    std::atomic<bool> stop{false};
+    std::thread serving([&] {
+        std::map<NetSocket*, std::size_t> queued;
+        while (!stop) {
+            server.DoSelect(0, 1000, 1);
+            for (NetSocket* client : listener->clients) {
+                if (queued[client] < kStream && !client->HasOutput()) {
+                    client->QueueSend(new TextPacket(block.data(), static_cast<std::uint32_t>(block.size())), true);
+                    queued[client] += block.size();
+                }
+            }
+        }
+    });
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    auto served = [&] {
+        return peers[1]->GetBytesReceived() >= kStream && peers[2]->GetBytesReceived() >= kStream;
+    };
+    while (!served() && std::chrono::steady_clock::now() < deadline) {
+        for (int i = 1; i < 3; ++i) {
+            peers[i]->DoSelect(0, 1000, 1);
+            for (IPacket* packet : callers[i]->Received())
+                delete packet;
+            callers[i]->Received().clear();
+        }
+    }
+    const bool allServed = served();
+    stop = true;
+    callers[0]->CloseConnection();  // frees a server stuck sending to it
+    serving.join();
+    EXPECT_TRUE(allServed) << "the readers got " << peers[1]->GetBytesReceived() << " and "
+                           << peers[2]->GetBytesReceived() << " bytes of " << kStream;
+    EXPECT_EQ(peers[0]->GetBytesReceived(), 0u);
 }
 
 }  // namespace
