@@ -152,6 +152,8 @@ void NetSocket::HandleInput()
         _uState |= Closing;
         return;
     }
+    if (received < 0 && LastSocketError() == kWouldBlock)
+        return;  // a non-blocking socket woken for nothing: not an error
     if (received < 0) {
         std::cout << "SOCKET error: " << ErrorText(LastSocketError()) << '\n' << std::flush;
         _uState = Closing;

@@ -239,9 +239,10 @@ public:
     AcceptingListener* listener = nullptr;
 };
 
-// One thread serves three clients the same 16 MiB stream; one client never
-// reads. The other two must still get everything: an accepted socket must not
-// block the thread that drives the server.
+// One thread serves three clients the same 16 MiB stream, 8 MiB at a time
+// (more than the system buffers for a connection, so a blocking send of it
+// would wait for the reader); one client never reads. The other two must still get everything: an
+// accepted socket must not block the thread that drives the server.
 TEST(Sockets, AServerKeepsServingWhenOneClientStopsReading)
 {
     const std::size_t kStream = 16u << 20;
@@ -278,8 +279,9 @@ TEST(Sockets, AServerKeepsServingWhenOneClientStopsReading)
             server.DoSelect(0, 1000, 1);
             for (NetSocket* client : listener->clients) {
                 if (queued[client] < kStream && !client->HasOutput()) {
-                    client->QueueSend(new TextPacket(block.data(), static_cast<std::uint32_t>(block.size())), true);
-                    queued[client] += block.size();
+                    for (int k = 0; k < 128; ++k)
+                        client->QueueSend(new TextPacket(block.data(), static_cast<std::uint32_t>(block.size())), true);
+                    queued[client] += 128 * block.size();
                 }
             }
         }
