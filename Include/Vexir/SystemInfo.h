@@ -11,6 +11,9 @@
 //                         came and went
 //   pageFaultCount        minor plus major faults of the process
 // and the processor counts come from the CPU and node topology in sysfs.
+//
+// On every platform a peak is at least the current figure reported with it and
+// never lower than a peak reported to the process before.
 #pragma once
 
 #include <Vexir/VexirExport.h>
@@ -46,8 +49,10 @@ VEXIR_API void MemoryUsageLogEnable();
 // Cheap: one clock read, one memory query, one append under one lock.
 VEXIR_API bool MemoryUsageLog(const char* task, int index);
 // Writes the records as CSV (a header line, then one line per record, tasks
-// quoted with their double quotes doubled) and empties them. False, keeping the
-// records, when the log is not enabled or the file cannot be written.
+// quoted with their double quotes doubled) to the file of that UTF-8 path and
+// empties them. Numbers are written as in the "C" locale, whatever locale the
+// host has set. False, keeping the records, when the log is not enabled or the
+// file cannot be written whole (a full disk, a failed flush or close).
 VEXIR_API bool MemoryUsageLogDumpCSV(const char* path);
 
 }  // namespace Vexir

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,26 +38,69 @@ bool ReadFile(const char* path, char* buffer, std::size_t size)
     return true;
 }
 
+// A peak that only rises, kept per process. The process id rides in the top bits
+// of the word, so one compare-exchange both raises the peak and tells a forked
+// child, which starts from its own figures, from the parent it was copied from.
+class ProcessPeak {
+public:
+    constexpr ProcessPeak() = default;
+
+    // The peak so far, when this process has one.
+    bool Known(pid_t process, std::uint64_t& peak) const
+    {
+        const std::uint64_t word = _uWord.load(std::memory_order_acquire);
+        if ((word & ~kValueMask) != Tag(process))
+            return false;
+        peak = word & kValueMask;
+        return true;
+    }
+
+    // Raises the peak to at least `value` and returns it: never less than any
+    // peak returned to this process before.
+    std::uint64_t Raise(pid_t process, std::uint64_t value)
+    {
+        value = value < kValueMask ? value : kValueMask;
+        std::uint64_t word = _uWord.load(std::memory_order_acquire);
+        for (;;) {
+            std::uint64_t peak = value;
+            if ((word & ~kValueMask) == Tag(process) && (word & kValueMask) > peak)
+                peak = word & kValueMask;
+            const std::uint64_t wanted = Tag(process) | peak;
+            if (word == wanted || _uWord.compare_exchange_weak(word, wanted, std::memory_order_acq_rel))
+                return peak;
+        }
+    }
+
+private:
+    // Process ids take at most 22 bits; 42 bits of kilobytes are 4 PiB.
+    static constexpr int kValueBits = 42;
+    static constexpr std::uint64_t kValueMask = (std::uint64_t{1} << kValueBits) - 1;
+
+    static std::uint64_t Tag(pid_t process) { return static_cast<std::uint64_t>(process) << kValueBits; }
+
+    std::atomic<std::uint64_t> _uWord{0};
+};
+
+ProcessPeak s_peakResidentKB;
+ProcessPeak s_peakVirtualKB;
+
 // VmPeak is only in the full status text, which the kernel writes out whole on
 // every read; it is re-read when the size passes it and otherwise every 100 ms.
-std::atomic<std::uint64_t> s_uPeakVirtualKB{0};
 std::atomic<long long> s_iPeakReadAt{0};
 
-std::uint64_t PeakVirtualKB(std::uint64_t currentKB)
+std::uint64_t PeakVirtualKB(pid_t process, std::uint64_t currentKB)
 {
     const long long now = ReadHighResCounter() / 1000000;  // ms
-    if (currentKB <= s_uPeakVirtualKB.load() && now - s_iPeakReadAt.load() < 100)
-        return s_uPeakVirtualKB.load();
+    std::uint64_t known = 0;
+    if (s_peakVirtualKB.Known(process, known) && currentKB <= known && now - s_iPeakReadAt.load() < 100)
+        return known;
     char status[8192];
     std::uint64_t peak = currentKB;
     if (ReadFile("/proc/self/status", status, sizeof status))
         if (const char* line = std::strstr(status, "VmPeak:"))
             peak = std::strtoull(line + 7, nullptr, 10);
-    if (peak < currentKB)
-        peak = currentKB;
-    s_uPeakVirtualKB.store(peak);
     s_iPeakReadAt.store(now);
-    return peak;
+    return s_peakVirtualKB.Raise(process, peak > currentKB ? peak : currentKB);
 }
 
 int CountNumbered(const char* folder, const char* prefix)
@@ -80,26 +124,98 @@ bool ReadNumber(const std::string& path, long& value)
     return static_cast<bool>(file >> value);
 }
 
-// The statm file stays open: a read from offset 0 gives fresh figures and costs
-// a fraction of an open and close. It names the process that opened it, so a
-// forked child opens its own.
-std::atomic<int> s_iStatm{-1};
-std::atomic<pid_t> s_iStatmOwner{0};
-
-bool ReadStatm(char* buffer, std::size_t size)
+// Whether the descriptor is still the statm file that process opened. A forked
+// child holds a copy of its parent's; a host that closes descriptors it does not
+// know of may have given the number to a file of its own since.
+bool IsStatmOf(int fd, pid_t process)
 {
-    if (s_iStatmOwner.load() != getpid()) {
+    char link[40];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char target[64];
+    const ssize_t length = readlink(link, target, sizeof target - 1);
+    if (length <= 0)
+        return false;
+    target[length] = '\0';
+    char expected[40];
+    const int expectedLength = std::snprintf(expected, sizeof expected, "/proc/%d/statm", static_cast<int>(process));
+    // The target of a file whose process has gone ends in " (deleted)".
+    return std::strncmp(target, expected, static_cast<std::size_t>(expectedLength)) == 0 &&
+           (target[expectedLength] == '\0' || target[expectedLength] == ' ');
+}
+
+// The statm file stays open: a read from offset 0 gives fresh figures and costs
+// a fraction of an open and close. The descriptor and the process that opened
+// it share one word. Threads making their first call together each open the
+// file, one installs its descriptor and the others close theirs. A forked child,
+// whose copy of the descriptor names its parent, installs its own in the same
+// way and closes the copy. At unload the descriptor is closed, and any call
+// after that opens the file each time.
+class StatmFile {
+public:
+    constexpr StatmFile() = default;
+    ~StatmFile()
+    {
+        const std::uint64_t word = _uWord.exchange(kClosedForGood);
+        if (word != kNone && word != kClosedForGood && IsStatmOf(Fd(word), Process(word)))
+            close(Fd(word));
+    }
+    StatmFile(const StatmFile&) = delete;
+    StatmFile& operator=(const StatmFile&) = delete;
+
+    // This process's descriptor, opened on first use; -1 when none can be kept.
+    int Descriptor(pid_t process)
+    {
+        const std::uint64_t word = _uWord.load(std::memory_order_acquire);
+        if (word != kNone && word != kClosedForGood && Process(word) == process)
+            return Fd(word);
+        return Install(process, word);
+    }
+
+private:
+    static constexpr std::uint64_t kNone = 0;
+    static constexpr std::uint64_t kClosedForGood = ~std::uint64_t{0};
+
+    static std::uint64_t Word(pid_t process, int fd)
+    {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(process)) << 32 | static_cast<std::uint32_t>(fd);
+    }
+    static pid_t Process(std::uint64_t word) { return static_cast<pid_t>(static_cast<std::uint32_t>(word >> 32)); }
+    static int Fd(std::uint64_t word) { return static_cast<int>(static_cast<std::uint32_t>(word)); }
+
+    int Install(pid_t process, std::uint64_t word)
+    {
+        if (word == kClosedForGood)
+            return -1;
         const int fd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
         if (fd < 0)
-            return false;
-        const int previous = s_iStatm.exchange(fd);
-        if (previous >= 0 && s_iStatmOwner.load() == getpid())
-            close(previous);
-        s_iStatmOwner.store(getpid());
+            return -1;
+        for (;;) {
+            if (word == kClosedForGood || (word != kNone && Process(word) == process)) {
+                close(fd);
+                return word == kClosedForGood ? -1 : Fd(word);
+            }
+            if (_uWord.compare_exchange_weak(word, Word(process, fd), std::memory_order_acq_rel,
+                                             std::memory_order_acquire)) {
+                if (word != kNone && IsStatmOf(Fd(word), Process(word)))
+                    close(Fd(word));
+                return fd;
+            }
+        }
     }
-    const ssize_t got = pread(s_iStatm.load(), buffer, size - 1, 0);
+
+    std::atomic<std::uint64_t> _uWord{kNone};
+};
+
+StatmFile s_statm;
+
+bool ReadStatm(pid_t process, char* buffer, std::size_t size)
+{
+    const int fd = s_statm.Descriptor(process);
+    const ssize_t got = fd >= 0 ? pread(fd, buffer, size - 1, 0) : -1;
+    // With no descriptor kept (the library is unloading) or one that fails
+    // (closed under us), the file is read the slow way.
     if (got <= 0)
-        return false;
+        return ReadFile("/proc/self/statm", buffer, size);
     buffer[got] = '\0';
     return true;
 }
@@ -109,20 +225,24 @@ bool ReadStatm(char* buffer, std::size_t size)
 bool GetMemoryInfo(MemoryInfo& info)
 {
     static const long s_lPageKB = sysconf(_SC_PAGESIZE) / 1024;
+    const pid_t process = getpid();
     char statm[256];
     unsigned long long sizePages = 0, residentPages = 0;
-    if (!ReadStatm(statm, sizeof statm) ||
+    if (!ReadStatm(process, statm, sizeof statm) ||
         std::sscanf(statm, "%llu %llu", &sizePages, &residentPages) != 2)
         return false;
     rusage usage{};
     if (getrusage(RUSAGE_SELF, &usage) != 0)
         return false;
     info.workingSetSizeKB = residentPages * static_cast<std::uint64_t>(s_lPageKB);
-    info.peakWorkingSetSizeKB = static_cast<std::uint64_t>(usage.ru_maxrss);
-    if (info.peakWorkingSetSizeKB < info.workingSetSizeKB)
-        info.peakWorkingSetSizeKB = info.workingSetSizeKB;
+    // The kernel's high-water mark can trail the resident size read a moment
+    // before, and the two come from different reads; the peak takes the larger
+    // and never falls below one reported earlier.
+    const std::uint64_t highWaterKB = static_cast<std::uint64_t>(usage.ru_maxrss);
+    info.peakWorkingSetSizeKB =
+        s_peakResidentKB.Raise(process, highWaterKB > info.workingSetSizeKB ? highWaterKB : info.workingSetSizeKB);
     info.pagefileUsageKB = sizePages * static_cast<std::uint64_t>(s_lPageKB);
-    info.peakPagefileUsageKB = PeakVirtualKB(info.pagefileUsageKB);
+    info.peakPagefileUsageKB = PeakVirtualKB(process, info.pagefileUsageKB);
     info.pageFaultCount = static_cast<std::uint64_t>(usage.ru_minflt) + static_cast<std::uint64_t>(usage.ru_majflt);
     return true;
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 
 namespace Vexir {
@@ -22,13 +24,27 @@ Function Kernel32Function(const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
 }
 
+// Windows keeps its peaks as high-water marks; Wine's can fall from one call to
+// the next, and below the current size. Callers count on neither happening, so
+// the peaks any call reports are kept and never reported lower.
+std::atomic<std::uint64_t> s_uPeakWorkingSetKB{0};
+std::atomic<std::uint64_t> s_uPeakPagefileKB{0};
+
+// The peak, raised first to at least the system's peak and the current size.
+std::uint64_t RaisePeak(std::atomic<std::uint64_t>& peak, std::uint64_t systemPeak, std::uint64_t current)
+{
+    const std::uint64_t value = systemPeak > current ? systemPeak : current;
+    std::uint64_t seen = peak.load();
+    while (seen < value && !peak.compare_exchange_weak(seen, value)) {
+    }
+    return seen < value ? value : seen;
+}
+
 }  // namespace
 
 bool GetMemoryInfo(MemoryInfo& info)
 {
-    static GetMemoryFunction s_pGetMemory = nullptr;
-    if (!s_pGetMemory)
-        s_pGetMemory = Kernel32Function<GetMemoryFunction>("K32GetProcessMemoryInfo");
+    static const GetMemoryFunction s_pGetMemory = Kernel32Function<GetMemoryFunction>("K32GetProcessMemoryInfo");
     if (!s_pGetMemory)
         return false;
     PROCESS_MEMORY_COUNTERS counters{};
@@ -36,9 +52,10 @@ bool GetMemoryInfo(MemoryInfo& info)
     if (!s_pGetMemory(GetCurrentProcess(), &counters, sizeof counters))
         return false;
     info.workingSetSizeKB = counters.WorkingSetSize >> 10;
-    info.peakWorkingSetSizeKB = counters.PeakWorkingSetSize >> 10;
+    info.peakWorkingSetSizeKB =
+        RaisePeak(s_uPeakWorkingSetKB, counters.PeakWorkingSetSize >> 10, info.workingSetSizeKB);
     info.pagefileUsageKB = counters.PagefileUsage >> 10;
-    info.peakPagefileUsageKB = counters.PeakPagefileUsage >> 10;
+    info.peakPagefileUsageKB = RaisePeak(s_uPeakPagefileKB, counters.PeakPagefileUsage >> 10, info.pagefileUsageKB);
     info.pageFaultCount = counters.PageFaultCount;
     return true;
 }
