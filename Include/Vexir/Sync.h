@@ -51,6 +51,9 @@ private:
 // when the last process that opened it closes it. When a process dies while
 // owning it, the next Acquire returns false but leaves the caller the owner,
 // exactly like an abandoned mutex on Windows.
+//
+// Under a name that an Event holds no mutex is made, as on Windows: every
+// Acquire returns false at once and Release does nothing.
 class VEXIR_API MutexWaitable : private Uncopyable {
 public:
     explicit MutexWaitable(const wchar_t* name = nullptr);
@@ -66,7 +69,9 @@ private:
 };
 
 // A kernel event with manual or automatic reset; named events are shared between
-// processes as named mutexes are.
+// processes as named mutexes are. Under a name that a MutexWaitable holds no
+// event is made, as on Windows: every Wait returns false at once and Set, Reset
+// and Pulse do nothing.
 class VEXIR_API Event : private Uncopyable {
 public:
     Event(bool manualReset, bool initialState, const wchar_t* name = nullptr);

@@ -28,32 +28,42 @@ std::string ObjectName(const wchar_t* name)
 
 void WaitBriefly() { usleep(1000); }
 
-// Maps an existing block once its creator has sized and initialised it.
-SharedBlockHeader* MapExisting(int fd, std::size_t size)
+// Maps an existing block once its creator has sized and initialised it. A block
+// of another kind is refused as soon as its header is ready, rather than waited
+// on until it grows to this kind's size, which it never does; the size cannot
+// tell two kinds apart on its own, the header's kind does. A block of this kind
+// but another size (another build's layout) is refused too.
+SharedBlockHeader* MapExisting(int fd, SharedBlockKind kind, std::size_t size)
 {
+    // The creator sizes the block straight after making it.
+    std::size_t existing = 0;
     for (int attempt = 0; attempt < 2000; ++attempt) {
         struct stat info;
         if (fstat(fd, &info) != 0)
             return nullptr;
-        if (static_cast<std::size_t>(info.st_size) >= size)
+        existing = static_cast<std::size_t>(info.st_size);
+        if (existing > 0)
             break;
         WaitBriefly();
     }
-    void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (existing < sizeof(SharedBlockHeader))
+        return nullptr;
+    void* memory = mmap(nullptr, existing, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (memory == MAP_FAILED)
         return nullptr;
     auto* header = static_cast<SharedBlockHeader*>(memory);
     for (int attempt = 0; attempt < 2000 && header->ready.load(std::memory_order_acquire) == 0; ++attempt)
         WaitBriefly();
-    if (header->ready.load(std::memory_order_acquire) == 0) {
-        munmap(memory, size);
+    if (header->ready.load(std::memory_order_acquire) == 0 || header->kind != kind || existing != size) {
+        munmap(memory, existing);
         return nullptr;
     }
     header->openCount.fetch_add(1);
     return header;
 }
 
-SharedBlockHeader* CreateNew(int fd, std::size_t size, SharedBlock::Initialiser initialise, const void* context)
+SharedBlockHeader* CreateNew(int fd, SharedBlockKind kind, std::size_t size, SharedBlock::Initialiser initialise,
+                             const void* context)
 {
     if (ftruncate(fd, static_cast<off_t>(size)) != 0)
         return nullptr;
@@ -62,6 +72,7 @@ SharedBlockHeader* CreateNew(int fd, std::size_t size, SharedBlock::Initialiser 
         return nullptr;
     auto* header = new (memory) SharedBlockHeader{};
     header->openCount.store(1);
+    header->kind = kind;
     initialise(header + 1, context);
     header->ready.store(1, std::memory_order_release);
     return header;
@@ -69,8 +80,8 @@ SharedBlockHeader* CreateNew(int fd, std::size_t size, SharedBlock::Initialiser 
 
 }  // namespace
 
-SharedBlock* SharedBlock::Open(const wchar_t* name, std::size_t payloadSize, Initialiser initialise,
-                               const void* context)
+SharedBlock* SharedBlock::Open(const wchar_t* name, SharedBlockKind kind, std::size_t payloadSize,
+                               Initialiser initialise, const void* context)
 {
     const std::size_t size = sizeof(SharedBlockHeader) + payloadSize;
     if (!name) {
@@ -78,6 +89,7 @@ SharedBlock* SharedBlock::Open(const wchar_t* name, std::size_t payloadSize, Ini
         if (!memory)
             return nullptr;
         auto* header = new (memory) SharedBlockHeader{};
+        header->kind = kind;
         initialise(header + 1, context);
         return new SharedBlock(header, 0, std::string());
     }
@@ -89,7 +101,7 @@ SharedBlock* SharedBlock::Open(const wchar_t* name, std::size_t payloadSize, Ini
         int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
         SharedBlockHeader* header = nullptr;
         if (fd >= 0) {
-            header = CreateNew(fd, size, initialise, context);
+            header = CreateNew(fd, kind, size, initialise, context);
             if (!header)
                 shm_unlink(objectName.c_str());
         } else if (errno == EEXIST) {
@@ -97,7 +109,7 @@ SharedBlock* SharedBlock::Open(const wchar_t* name, std::size_t payloadSize, Ini
             if (fd < 0 && errno == ENOENT)
                 continue;
             if (fd >= 0)
-                header = MapExisting(fd, size);
+                header = MapExisting(fd, kind, size);
         }
         if (fd >= 0)
             close(fd);

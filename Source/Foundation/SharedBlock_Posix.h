@@ -9,9 +9,15 @@
 
 namespace Vexir {
 
-struct SharedBlockHeader {
+// What a named block holds. A name taken by one kind does not open as another:
+// on Windows too a mutex's name cannot be opened as an event, nor the reverse.
+enum class SharedBlockKind : unsigned { Mutex = 1, Event = 2 };
+
+// The payload follows the header, so the header keeps it aligned for anything.
+struct alignas(std::max_align_t) SharedBlockHeader {
     std::atomic<unsigned> ready;
     std::atomic<unsigned> openCount;
+    SharedBlockKind kind;  // set by the creator before `ready`
 };
 
 class SharedBlock {
@@ -20,9 +26,10 @@ public:
 
     // Opens the block of that name, creating it when it does not exist yet;
     // `initialise` runs once, in the creating process, before anyone else sees
-    // the block. Returns null on failure.
-    static SharedBlock* Open(const wchar_t* name, std::size_t payloadSize, Initialiser initialise,
-                             const void* context);
+    // the block. Returns null on failure, and at once when the name holds a
+    // block of another kind.
+    static SharedBlock* Open(const wchar_t* name, SharedBlockKind kind, std::size_t payloadSize,
+                             Initialiser initialise, const void* context);
     void Close();
 
     void* Payload() const { return _pHeader + 1; }

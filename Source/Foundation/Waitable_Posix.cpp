@@ -161,7 +161,7 @@ bool WaitForEvent(SharedEvent* event, unsigned long timeout)
 }  // namespace
 
 MutexWaitable::MutexWaitable(const wchar_t* name)
-    : _hHandle(SharedBlock::Open(name, sizeof(SharedMutex), InitialiseMutexPayload, nullptr))
+    : _hHandle(SharedBlock::Open(name, SharedBlockKind::Mutex, sizeof(SharedMutex), InitialiseMutexPayload, nullptr))
 {
 }
 
@@ -188,7 +188,7 @@ void MutexWaitable::Release()
 Event::Event(bool manualReset, bool initialState, const wchar_t* name) : _hHandle(nullptr)
 {
     const EventFlags flags{manualReset, initialState};
-    _hHandle = SharedBlock::Open(name, sizeof(SharedEvent), InitialiseEventPayload, &flags);
+    _hHandle = SharedBlock::Open(name, SharedBlockKind::Event, sizeof(SharedEvent), InitialiseEventPayload, &flags);
 }
 
 Event::~Event()

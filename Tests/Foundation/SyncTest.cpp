@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -243,6 +244,60 @@ TEST(Sync, NamedEventIsSetByAnotherProcess)
     const VexirTest::ChildResult child = VexirTest::RunTestChild({"set-event", name});
     ASSERT_EQ(child.exitCode, 0);
     EXPECT_TRUE(event.Wait(0));
+    EXPECT_FALSE(event.Wait(0));
+}
+
+// A name belongs to the kind of object that took it first. Asking for the
+// other kind under it gives an object that does nothing, at once, and leaves the
+// first one as it was.
+TEST(Sync, EventCannotTakeTheNameOfAMutex)
+{
+    const std::string name = VexirTest::UniqueName("VexirTestMutexThenEvent");
+    MutexWaitable mutex(Wide(name).c_str());
+    const ManualTimer timer;
+    Event event(true, false, Wide(name).c_str());
+    EXPECT_LT(timer.Elapsed(), 1500.0) << "creating the event stalled";
+    event.Set();
+    EXPECT_FALSE(event.Wait(0)) << "the event works on the mutex's block";
+    event.Pulse();
+    event.Reset();
+    EXPECT_FALSE(event.Wait(10));
+
+    ASSERT_TRUE(mutex.Acquire(0));
+    std::atomic<int> result{-1};
+    {
+        Worker other([&] { result = mutex.Acquire(30) ? 1 : 0; });
+    }
+    EXPECT_EQ(result, 0) << "the mutex no longer excludes";
+    mutex.Release();
+    {
+        Worker other([&] {
+            result = mutex.Acquire(1000) ? 1 : 0;
+            mutex.Release();
+        });
+    }
+    EXPECT_EQ(result, 1);
+}
+
+TEST(Sync, MutexCannotTakeTheNameOfAnEvent)
+{
+    const std::string name = VexirTest::UniqueName("VexirTestEventThenMutex");
+    Event event(true, false, Wide(name).c_str());
+    const ManualTimer timer;
+    MutexWaitable mutex(Wide(name).c_str());
+    EXPECT_LT(timer.Elapsed(), 1500.0) << "creating the mutex stalled";
+    EXPECT_FALSE(mutex.Acquire(0)) << "the mutex works on the event's block";
+    EXPECT_FALSE(mutex.Acquire(10));
+    mutex.Release();
+
+    EXPECT_FALSE(event.Wait(0));
+    event.Set();
+    EXPECT_TRUE(event.Wait(0));
+    EXPECT_TRUE(event.Wait(0)) << "a manual-reset event stays set";
+    // The name still opens the event itself.
+    Event again(false, false, Wide(name).c_str());
+    EXPECT_TRUE(again.Wait(0)) << "a second event of the name is not the first";
+    again.Reset();
     EXPECT_FALSE(event.Wait(0));
 }
 
