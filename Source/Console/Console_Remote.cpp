@@ -164,8 +164,10 @@ void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* 
 {
     if (!_pClient || _iSocketId == -1)
         return;
-    // Let out what the receiver takes now, and learn whether it is still there.
-    _pClient->DoSelect(0, 0, 1);
+    // Make what room the receiver gives now; with nothing waiting, the pass
+    // after queueing does this message's sending.
+    if (QueuedBytes() > 0)
+        _pClient->DoSelect(0, 0, 1);
     if (!_pClient->IsConnected()) {
         Disconnect();
         return;
@@ -184,6 +186,8 @@ void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* 
     }
     QueueMessage(kind, level, text, length);
     _pClient->DoSelect(0, 0, 1);
+    if (!_pClient->IsConnected())
+        Disconnect();
 }
 
 }  // namespace Vexir
