@@ -173,6 +173,10 @@ public:
 };
 
 // The asset manager, made on the first call; null once the library unloads.
+// Unloading deletes the assets it still holds, releasing their data through
+// the host's translators. That is after the host's static destructors and exit
+// handlers have run, so a host whose asset data needs its own globals releases
+// its assets before its own exit.
 VEXIR_API IMgrAssets* GetMgrAssets();
 
 }  // namespace Vexir

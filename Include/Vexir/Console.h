@@ -102,7 +102,10 @@ public:
     virtual ~IMgrConsole() = default;
 
     // Appends a console of the host's; false if it is in the table already.
-    // The manager deletes it at unload unless it was removed before.
+    // The manager deletes it at unload unless it was removed before. That is
+    // after the host's static destructors and exit handlers have run, so a
+    // console whose destructor needs the host's globals is removed by the host
+    // before its own exit.
     virtual bool AddConsole(IConsole* console) = 0;
     // The built-in console of that slot, created (and registered) on first use;
     // null for a type outside 0 to 4 or a console this platform does not have.
@@ -148,9 +151,17 @@ public:
     virtual void EndBlock(IConsole::VerbosityLevel level, const char* format, ...) = 0;
 };
 
-// The console manager, made on the first call and destroyed when the library
-// unloads (deleting every console in its table); null after that. Make the
-// first call before other threads log.
+// The console manager, made on the first call (also when two threads make it
+// together). It lives until the library unloads, after the host's static
+// destructors and exit handlers, so those may log. At unload it deletes every
+// console in its table, under its lock: a thread still logging then finishes
+// its message first, and later calls on the manager do nothing. After that
+// GetMgrConsole returns null.
+//
+// Windows: when the process exits (rather than the library being unloaded by
+// FreeLibrary), nothing is torn down; the system closes the log file, whose
+// lines were each flushed as written, and the remote connection, losing what
+// the remote console had not sent yet.
 VEXIR_API IMgrConsole* GetMgrConsole();
 
 // A scoped block: BeginBlock at construction, EndBlock at destruction. The texts

@@ -109,7 +109,8 @@ public:
     virtual bool GetUniversalName(const char* path, char* out) = 0;
 };
 
-// The file manager, made on the first call; null once the library unloads.
+// The file manager, made on the first call; null once the library unloads,
+// which is after the host's static destructors and exit handlers have run.
 VEXIR_API IMgrFiles* GetMgrFiles();
 
 }  // namespace Vexir

@@ -24,9 +24,18 @@ bool IsBuiltinType(int type) { return type >= IMgrConsole::Null && type <= IMgrC
 
 }  // namespace
 
-IMgrConsole* GetMgrConsole() { return s_manager.Get(); }
+IMgrConsole* GetMgrConsole()
+{
+    MgrConsole* manager = s_manager.Get();
+    return manager && manager->IsOpen() ? manager : nullptr;
+}
 
-void DestroyConsoleManager() { s_manager.Destroy(); }
+void DestroyConsoleManager()
+{
+    s_manager.Seal();
+    if (MgrConsole* manager = s_manager.Existing())
+        manager->Shutdown();
+}
 
 MgrConsole::MgrConsole()
     : _lConsoles(kBuiltinSlots, nullptr),
@@ -42,8 +51,18 @@ MgrConsole::MgrConsole()
 
 MgrConsole::~MgrConsole() { RemoveAllConsoles(true); }
 
+void MgrConsole::Shutdown()
+{
+    AutoMutexLock lock(&_mLock);
+    RemoveAllConsoles(true);
+    _bClosed.store(true, std::memory_order_release);
+    std::vector<IConsole*>().swap(_lConsoles);
+}
+
 bool MgrConsole::AddConsole(IConsole* console)
 {
+    if (!IsOpen())
+        return false;
     if (std::find(_lConsoles.begin(), _lConsoles.end(), console) != _lConsoles.end())
         return false;
     _lConsoles.push_back(console);
@@ -52,7 +71,7 @@ bool MgrConsole::AddConsole(IConsole* console)
 
 IConsole* MgrConsole::GetConsole(ConsoleType type)
 {
-    if (!IsBuiltinType(type))
+    if (!IsOpen() || !IsBuiltinType(type))
         return nullptr;
     if (!_lConsoles[type])
         _lConsoles[type] = CreateBuiltinConsole(type, this);
@@ -61,6 +80,8 @@ IConsole* MgrConsole::GetConsole(ConsoleType type)
 
 void MgrConsole::RemoveConsole(IConsole* console, bool destroy)
 {
+    if (!IsOpen())
+        return;
     if (console == _pUIConsole)
         _pUIConsole = nullptr;
     for (std::size_t slot = 0; slot < kBuiltinSlots; ++slot) {
@@ -79,7 +100,7 @@ void MgrConsole::RemoveConsole(IConsole* console, bool destroy)
 
 void MgrConsole::DestroyConsole(ConsoleType type)
 {
-    if (!IsBuiltinType(type) || !_lConsoles[type])
+    if (!IsOpen() || !IsBuiltinType(type) || !_lConsoles[type])
         return;
     IConsole* console = _lConsoles[type];
     _lConsoles[type] = nullptr;
@@ -90,6 +111,8 @@ void MgrConsole::DestroyConsole(ConsoleType type)
 
 void MgrConsole::RemoveAllConsoles(bool destroy)
 {
+    if (!IsOpen())
+        return;
     std::vector<IConsole*> consoles;
     consoles.swap(_lConsoles);
     _lConsoles.assign(kBuiltinSlots, nullptr);
@@ -167,6 +190,8 @@ void MgrConsole::PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLeve
                              va_list args)
 {
     AutoMutexLock lock(&_mLock);
+    if (!IsOpen())
+        return;
     AutoShow(level);
     MessageText text;
     text.Format(format, args);
@@ -178,6 +203,8 @@ void MgrConsole::PrintWide(IConsole::MessageKind kind, IConsole::VerbosityLevel 
                            va_list args)
 {
     AutoMutexLock lock(&_mLock);
+    if (!IsOpen())
+        return;
     AutoShow(level);
     MessageText text;
     text.FormatWide(format, args);

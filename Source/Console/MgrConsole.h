@@ -4,6 +4,7 @@
 #include <Vexir/Console.h>
 #include <Vexir/Sync.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <vector>
 
@@ -13,6 +14,12 @@ class MgrConsole : public IMgrConsole {
 public:
     MgrConsole();
     ~MgrConsole() override;
+
+    // The library is going away: every console is deleted, under the lock, and
+    // every later call does nothing. The manager itself stays, so that a thread
+    // still logging at exit finds a valid lock.
+    void Shutdown();
+    bool IsOpen() const { return !_bClosed.load(std::memory_order_acquire); }
 
     bool AddConsole(IConsole* console) override;
     IConsole* GetConsole(ConsoleType type) override;
@@ -69,6 +76,7 @@ private:
     unsigned _uAutoShowPlacement;
     IConsole::VerbosityLevel _eVerbosity;
     bool _bAssertOnError;
+    std::atomic<bool> _bClosed{false};
     Mutex _mLock;
 };
 

@@ -9,12 +9,15 @@
 // Linux, process detach on Windows), in an order of our choosing.
 #pragma once
 
+#include <atomic>
+#include <mutex>
 #include <new>
 
 namespace Vexir {
 
 // Storage for one object built on first use and destroyed only by Destroy.
-// Trivially destructible, so the runtime registers nothing for it at exit.
+// Trivially destructible, so the runtime registers nothing for it at exit. Two
+// threads making the first call together get the one object.
 template <typename T>
 class LibrarySingleton {
 public:
@@ -25,28 +28,41 @@ public:
     // Null once destroyed: the object is not made a second time.
     T* Get()
     {
-        if (!_pObject && !_bDestroyed)
-            _pObject = new (_aStorage) T;
-        return _pObject;
+        std::call_once(_fBuilt, [this] { _pObject.store(new (_aStorage) T, std::memory_order_release); });
+        return _pObject.load(std::memory_order_acquire);
     }
 
-    bool Holds(const void* object) const { return _pObject && object == _pObject; }
+    // The object if it was ever built and not destroyed; never builds it.
+    T* Existing() const { return _pObject.load(std::memory_order_acquire); }
+
+    // From now on Get builds nothing: it yields what exists, if anything.
+    void Seal()
+    {
+        std::call_once(_fBuilt, [] {});
+    }
+
+    bool Holds(const void* object) const
+    {
+        const T* held = _pObject.load(std::memory_order_acquire);
+        return held && object == held;
+    }
 
     // While the destructor runs, Get still yields the object, so code it calls
     // (a console asking for its manager) sees it whole.
     void Destroy()
     {
-        if (!_pObject)
+        Seal();
+        T* object = _pObject.load(std::memory_order_acquire);
+        if (!object)
             return;
-        _bDestroyed = true;
-        _pObject->~T();
-        _pObject = nullptr;
+        object->~T();
+        _pObject.store(nullptr, std::memory_order_release);
     }
 
 private:
     alignas(T) unsigned char _aStorage[sizeof(T)] = {};
-    T* _pObject = nullptr;
-    bool _bDestroyed = false;
+    std::atomic<T*> _pObject{nullptr};
+    std::once_flag _fBuilt;
 };
 
 // An object built at load that is never destroyed: for the objects that must

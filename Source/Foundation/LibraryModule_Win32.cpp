@@ -13,14 +13,15 @@ HMODULE LibraryModule() { return s_hModule; }
 }  // namespace Vexir
 
 // Remembers the module handle; everything else starts in a call from the host.
-// At detach the managers go, before the runtime runs the library's own static
-// destructors and after the host's (a process's exit handlers run before any
-// library is detached).
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+// When FreeLibrary unloads the library, the managers go before the runtime runs
+// the library's own static destructors. When the process exits, the other
+// threads are already gone, perhaps in the middle of a message and holding a
+// lock, so nothing is torn down: the system closes what the managers hold.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH)
         s_hModule = instance;
-    else if (reason == DLL_PROCESS_DETACH)
+    else if (reason == DLL_PROCESS_DETACH && reserved == nullptr)
         Vexir::TearDownLibrary();
     return TRUE;
 }

@@ -168,4 +168,16 @@ TEST_F(Console_FileTest, LogsFromExitHandlersAndStaticDestructorsReachTheFile)
         << log;
 }
 
+// The library tears its consoles down at exit under the manager's lock, and a
+// thread that goes on logging finds a manager that does nothing.
+TEST_F(Console_FileTest, AThreadStillLoggingAtExitDoesNotBringTheProcessDown)
+{
+    for (int run = 0; run < 10; ++run) {
+        const VexirTest::ChildResult child = VexirTest::RunTestChild({"log-while-exiting", scratch.Path()});
+        ASSERT_TRUE(child.started);
+        EXPECT_TRUE(child.exited && child.exitCode == 0) << "run " << run << ": " << child.output;
+        EXPECT_NE(Log().find("[T]  [I] from the thread 0\n"), std::string::npos);
+    }
+}
+
 }  // namespace

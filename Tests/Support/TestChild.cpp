@@ -7,11 +7,13 @@
 #include <Vexir/Sync.h>
 #include <Vexir/Utf8Util.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "KillThisProcess.h"
 
@@ -119,6 +121,19 @@ int Run(const std::string& command, const char* argument)
         std::atexit(LogAtExit);
         Vexir::GetMgrFiles()->CloseAll();
         Vexir::GetMgrConsole()->PrintInfo("after CloseAll");
+        return 0;
+    }
+    if (command == "log-while-exiting") {
+        // A thread that is still logging when the process ends.
+        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+        auto* settings = static_cast<Vexir::IFileConsoleInterface*>(
+            consoles->GetConsole(Vexir::IMgrConsole::File)->GetInterface(Vexir::InterfaceBase::File));
+        settings->SetDirectory(argument);
+        std::thread([consoles] {
+            for (int i = 0;; ++i)
+                consoles->PrintInfo("from the thread %d", i);
+        }).detach();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return 0;
     }
     std::cerr << "VexirTestChild: unknown command " << command << std::endl;
