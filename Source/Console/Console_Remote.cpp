@@ -11,22 +11,39 @@ namespace Vexir {
 namespace {
 
 const std::size_t kChunk = 224;
-// A BinaryPacket's length prefix.
-const std::size_t kFrameOverhead = 4;
-
-std::string HeaderRecord(int kind, int level, std::size_t chunks)
-{
-    return "2 " + std::to_string(kind) + " " + std::to_string(level) + " " + std::to_string(chunks) + " \r\n";
-}
 
 std::size_t ChunkCount(std::size_t length) { return length <= kChunk ? 1 : length / kChunk + 1; }
 
-// What a message of this length puts on the wire, frames included.
-std::size_t WireSize(std::size_t length)
+// One record as a BinaryPacket puts it on the wire: its length, prefix
+// included, in four big-endian bytes, then the record.
+void AppendFrame(std::string& wire, const std::string& record)
+{
+    const std::uint32_t length = static_cast<std::uint32_t>(record.size() + 4);
+    const char prefix[4] = {static_cast<char>(length >> 24), static_cast<char>(length >> 16),
+                            static_cast<char>(length >> 8), static_cast<char>(length)};
+    wire.append(prefix, 4).append(record);
+}
+
+// The header record and the chunk records of one message, framed.
+void AppendMessage(std::string& wire, int kind, int level, const char* text, std::size_t length)
 {
     const std::size_t chunks = ChunkCount(length);
-    // Header: at most "2 k l " + digits + " \r\n"; chunk records: "3 ddd " + bytes + " \r\n".
-    return kFrameOverhead + 32 + chunks * (kFrameOverhead + 10) + length + chunks;
+    AppendFrame(wire, "2 " + std::to_string(kind) + " " + std::to_string(level) + " " + std::to_string(chunks) +
+                          " \r\n");
+    std::string record;
+    for (std::size_t i = 0; i < chunks; ++i) {
+        const std::size_t start = kChunk * i;
+        // Each chunk carries its characters and the byte after them: the next
+        // chunk's first character, or the terminating zero.
+        const std::size_t count = (length - start < kChunk ? length - start : kChunk) + 1;
+        record.assign("3 ").append(std::to_string(count)).append(" ");
+        if (text)
+            record.append(text + start, count);
+        else
+            record.push_back('\0');
+        record.append(" \r\n");
+        AppendFrame(wire, record);
+    }
 }
 
 std::string DropNotice(unsigned long long dropped)
@@ -35,6 +52,21 @@ std::string DropNotice(unsigned long long dropped)
            (dropped == 1 ? " message was" : " messages were") +
            " dropped while the receiver was not taking them\n";
 }
+
+// The console's end of the connection. The program sends nothing; whatever
+// arrives all the same is read and thrown away, so that a peer that talks
+// cannot fill the host's memory.
+class RemoteConsoleSocket : public Network::NetSocket {
+public:
+    void HandleInput() override
+    {
+        NetSocket::HandleInput();
+        for (Network::IPacket* packet : _lInList)
+            delete packet;
+        _lInList.clear();
+    }
+    std::size_t QueuedPackets() const { return _lOutList.size(); }
+};
 
 }  // namespace
 
@@ -46,9 +78,17 @@ bool RemoteConsoleClient::HasPendingOutput()
     return false;
 }
 
+std::size_t RemoteConsoleClient::QueuedPackets() const
+{
+    std::size_t packets = 0;
+    for (Network::NetSocket* socket : _lSockets)
+        packets += static_cast<const RemoteConsoleSocket*>(socket)->QueuedPackets();
+    return packets;
+}
+
 int RemoteConsoleClient::ConnectSocket()
 {
-    auto* socket = new (std::nothrow) Network::NetSocket();
+    auto* socket = new (std::nothrow) RemoteConsoleSocket();
     if (!socket)
         return -1;
     socket->SetMgrSocketBase(this);
@@ -116,48 +156,28 @@ std::size_t Console_Remote::QueuedBytes() const
     return _pClient ? static_cast<unsigned int>(_uBytesQueued - _pClient->GetBytesSent()) : 0;
 }
 
-// An empty queue takes any one message, so a message larger than the limit
-// still goes out when the receiver keeps up.
+// The bytes waiting plus what their packets cost the heap. An empty queue
+// takes any one message, so a message larger than the limit still goes out
+// when the receiver keeps up.
 bool Console_Remote::Fits(std::size_t bytes) const
 {
-    const std::size_t queued = QueuedBytes();
-    return queued == 0 || queued + bytes <= kQueueLimit;
+    const std::size_t packets = _pClient->QueuedPackets();
+    return packets == 0 || QueuedBytes() + (packets + 1) * kPacketCost + bytes <= kQueueLimit;
 }
 
-bool Console_Remote::QueueRecord(const std::string& record)
+// The message's records go out framed exactly as one BinaryPacket each would
+// be, in a single packet of raw bytes: one allocation per message.
+bool Console_Remote::QueueWire()
 {
-    auto* packet = new (std::nothrow) Network::BinaryPacket(record.data(), static_cast<std::uint32_t>(record.size()));
+    auto* packet = new (std::nothrow) Network::TextPacket(_sWire.data(), static_cast<std::uint32_t>(_sWire.size()));
     if (!packet)
         return false;
-    const std::uint32_t size = packet->GetSize();
     if (!_pClient->Send(_iSocketId, packet)) {
         delete packet;
         return false;
     }
-    _uBytesQueued += size;
+    _uBytesQueued += static_cast<unsigned int>(_sWire.size());
     return true;
-}
-
-void Console_Remote::QueueMessage(MessageKind kind, VerbosityLevel level, const char* text, std::size_t length)
-{
-    const std::size_t chunks = ChunkCount(length);
-    if (!QueueRecord(HeaderRecord(kind, level, chunks)))
-        return;
-    std::string record;
-    for (std::size_t i = 0; i < chunks; ++i) {
-        const std::size_t start = kChunk * i;
-        // Each chunk carries its characters and the byte after them: the next
-        // chunk's first character, or the terminating zero.
-        const std::size_t count = (length - start < kChunk ? length - start : kChunk) + 1;
-        record.assign("3 ").append(std::to_string(count)).append(" ");
-        if (text)
-            record.append(text + start, count);
-        else
-            record.push_back('\0');
-        record.append(" \r\n");
-        if (!QueueRecord(record))
-            return;
-    }
 }
 
 void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* text)
@@ -172,19 +192,18 @@ void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* 
         Disconnect();
         return;
     }
-    const std::size_t length = text ? std::strlen(text) : 0;
-    std::string notice;
-    if (_uDropped > 0)
-        notice = DropNotice(_uDropped);
-    if (!Fits(WireSize(length) + (notice.empty() ? 0 : WireSize(notice.size())))) {
+    _sWire.clear();
+    if (_uDropped > 0) {
+        const std::string notice = DropNotice(_uDropped);
+        AppendMessage(_sWire, Normal, Warning, notice.c_str(), notice.size());
+    }
+    AppendMessage(_sWire, kind, level, text, text ? std::strlen(text) : 0);
+    if (!Fits(_sWire.size())) {
         ++_uDropped;
         return;
     }
-    if (!notice.empty()) {
-        QueueMessage(Normal, Warning, notice.c_str(), notice.size());
+    if (QueueWire())
         _uDropped = 0;
-    }
-    QueueMessage(kind, level, text, length);
     _pClient->DoSelect(0, 0, 1);
     if (!_pClient->IsConnected())
         Disconnect();

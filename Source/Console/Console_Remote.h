@@ -6,7 +6,8 @@
 //
 // Logging never waits for the receiver: the connection is non-blocking and
 // what the receiver has not taken yet waits in a queue of at most
-// kQueueLimit bytes. A message that does not fit is dropped and counted; once
+// kQueueLimit bytes, its packets' heap included. Anything the receiver sends
+// is read and discarded. A message that does not fit is dropped and counted; once
 // there is room again, a Warning saying how many were dropped goes first.
 // Disconnecting, connecting elsewhere and destruction give the queue at most
 // kFlushMilliseconds to drain, then close.
@@ -32,6 +33,7 @@ public:
     bool HasPendingOutput();
     // False once the connection has been closed (by the peer or an error).
     bool IsConnected() const { return !_lSockets.empty(); }
+    std::size_t QueuedPackets() const;
 
 private:
     unsigned int _uAddress;
@@ -41,6 +43,9 @@ private:
 class Console_Remote : public IConsole {
 public:
     static const std::size_t kQueueLimit = 4u << 20;
+    // What one queued packet costs the heap beyond its bytes (the packet, its
+    // list node, the allocator's own), counted against the limit.
+    static const std::size_t kPacketCost = 96;
     static const unsigned kFlushMilliseconds = 2000;
 
     explicit Console_Remote(IMgrConsole* manager);
@@ -71,8 +76,7 @@ private:
     // Bytes handed to the client that have not left yet.
     std::size_t QueuedBytes() const;
     bool Fits(std::size_t bytes) const;
-    void QueueMessage(MessageKind kind, VerbosityLevel level, const char* text, std::size_t length);
-    bool QueueRecord(const std::string& record);
+    bool QueueWire();
 
     IMgrConsole* _pManager;
     RemoteInterface* _pRemoteInterface;
@@ -81,6 +85,7 @@ private:
     // Counted modulo 2^32, as the client counts the bytes it sent.
     unsigned int _uBytesQueued;
     unsigned long long _uDropped;
+    std::string _sWire;  // the message being queued, kept to reuse its storage
     LaunchedProcess _process;
 };
 
