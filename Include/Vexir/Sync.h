@@ -125,10 +125,13 @@ public:
     ~ReadWriteLock();
 
     void AcquireRead();
-    // An unmatched release changes nothing.
+    // Any reader's thread may give back a read, so the lock cannot tell a
+    // stray release while others read from theirs; with no reader inside, a
+    // release changes nothing.
     void ReleaseRead();
     void AcquireWrite();
-    // An unmatched release changes nothing.
+    // Only the writing thread ends its write; a release by any other thread,
+    // or with no writer, changes nothing.
     void ReleaseWrite();
 
 private:

@@ -61,7 +61,8 @@ void ReadWriteLock::AcquireWrite()
 void ReadWriteLock::ReleaseWrite()
 {
     AutoMutexLock lock(&_mState);
-    if (_iWriteDepth == 0 || --_iWriteDepth > 0)
+    // Only the writer can end its write; another thread's release is unmatched.
+    if (!WrittenByCaller() || --_iWriteDepth > 0)
         return;
     // Reads taken under the write outlive it as ordinary reads.
     _iReaders += _iWriterReads;

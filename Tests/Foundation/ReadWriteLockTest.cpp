@@ -45,20 +45,21 @@ private:
 TEST(ReadWriteLockThreads, AReaderThatLeftWaitsToWriteUntilTheOtherReaderLeaves)
 {
     ReadWriteLock lock;
-    Event bIn(true, false), bLeft(true, false);
+    Event bIn(true, false);
+    std::atomic<bool> bLeaving{false};
 
     lock.AcquireRead();  // reader A: this thread
     std::thread readerB([&] {
         lock.AcquireRead();
         bIn.Set();
         std::this_thread::sleep_for(150ms);
+        bLeaving = true;
         lock.ReleaseRead();
-        bLeft.Set();
     });
     ASSERT_TRUE(bIn.Wait(5000));
     lock.ReleaseRead();  // A leaves while B still reads, then asks to write
     lock.AcquireWrite();
-    EXPECT_TRUE(bLeft.Wait(0)) << "the writer got in while B was reading";
+    EXPECT_TRUE(bLeaving) << "the writer got in while B was reading";
     lock.ReleaseWrite();
     readerB.join();
 }
@@ -149,11 +150,28 @@ TEST(ReadWriteLockThreads, UnmatchedReleasesChangeNothing)
     lock.ReleaseRead();
     lock.AcquireRead();
     lock.ReleaseWrite();  // not a writer: must not open the lock to writers
-    Writer other(lock);
+    {
+        Writer other(lock);
+        Settle();
+        EXPECT_FALSE(other.In());
+        lock.ReleaseRead();
+        EXPECT_TRUE(WaitFor(other.In()));
+    }
+
+    // A write is ended by its writer only.
+    lock.AcquireWrite();
+    std::thread([&] { lock.ReleaseWrite(); }).join();
+    std::atomic<bool> reading{false};
+    std::thread reader([&] {
+        lock.AcquireRead();
+        reading = true;
+        lock.ReleaseRead();
+    });
     Settle();
-    EXPECT_FALSE(other.In());
-    lock.ReleaseRead();
-    EXPECT_TRUE(WaitFor(other.In()));
+    EXPECT_FALSE(reading) << "another thread's release let a reader in beside the writer";
+    lock.ReleaseWrite();
+    EXPECT_TRUE(WaitFor(reading));
+    reader.join();
 }
 
 }  // namespace
