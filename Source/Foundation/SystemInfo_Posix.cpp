@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -167,7 +168,7 @@ public:
     {
         const std::uint64_t word = _uWord.load(std::memory_order_acquire);
         if (word != kNone && word != kClosedForGood && Process(word) == process)
-            return Fd(word);
+            return Verified(process, Fd(word)) ? Fd(word) : -1;
         return Install(process, word);
     }
 
@@ -182,6 +183,20 @@ private:
     static pid_t Process(std::uint64_t word) { return static_cast<pid_t>(static_cast<std::uint32_t>(word >> 32)); }
     static int Fd(std::uint64_t word) { return static_cast<int>(static_cast<std::uint32_t>(word)); }
 
+    // A host that closes descriptors it did not open may have given the number
+    // to a file of its own; that one is let go (not closed: it is the host's)
+    // and the next call opens the statm file again.
+    bool Verified(pid_t process, int fd)
+    {
+        struct stat info;
+        if (fstat(fd, &info) == 0 && static_cast<std::uint64_t>(info.st_ino) == _uInode.load() &&
+            static_cast<std::uint64_t>(info.st_dev) == _uDevice.load())
+            return true;
+        std::uint64_t expected = Word(process, fd);
+        _uWord.compare_exchange_strong(expected, kNone);
+        return false;
+    }
+
     int Install(pid_t process, std::uint64_t word)
     {
         if (word == kClosedForGood)
@@ -189,6 +204,14 @@ private:
         const int fd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return -1;
+        // Every thread of the process that opens the file sees the same one.
+        struct stat info;
+        if (fstat(fd, &info) != 0) {
+            close(fd);
+            return -1;
+        }
+        _uInode.store(static_cast<std::uint64_t>(info.st_ino));
+        _uDevice.store(static_cast<std::uint64_t>(info.st_dev));
         for (;;) {
             if (word == kClosedForGood || (word != kNone && Process(word) == process)) {
                 close(fd);
@@ -204,6 +227,8 @@ private:
     }
 
     std::atomic<std::uint64_t> _uWord{kNone};
+    std::atomic<std::uint64_t> _uInode{0};
+    std::atomic<std::uint64_t> _uDevice{0};
 };
 
 StatmFile s_statm;
@@ -212,8 +237,8 @@ bool ReadStatm(pid_t process, char* buffer, std::size_t size)
 {
     const int fd = s_statm.Descriptor(process);
     const ssize_t got = fd >= 0 ? pread(fd, buffer, size - 1, 0) : -1;
-    // With no descriptor kept (the library is unloading) or one that fails
-    // (closed under us), the file is read the slow way.
+    // With no descriptor kept (the library is unloading, or the number now
+    // names another file) or one that fails, the file is read the slow way.
     if (got <= 0)
         return ReadFile("/proc/self/statm", buffer, size);
     buffer[got] = '\0';

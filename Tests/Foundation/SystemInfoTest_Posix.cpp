@@ -6,14 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <dlfcn.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,6 +51,19 @@ int CountStatmDescriptors()
     }
     closedir(directory);
     return count;
+}
+
+// The descriptor this process has open on a statm file, or -1.
+int StatmDescriptor()
+{
+    for (int fd = 0; fd < 1024; ++fd) {
+        char link[40], target[256];
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        const ssize_t length = readlink(link, target, sizeof target - 1);
+        if (length > 6 && std::strncmp(target + length - 6, "/statm", 6) == 0)
+            return fd;
+    }
+    return -1;
 }
 
 // Threads that all make their first call at the same moment.
@@ -146,6 +165,70 @@ TEST(SystemInfo, StatmIsClosedWhenTheLibraryUnloads)
         GTEST_SKIP() << "the copy stayed loaded";
     }
     EXPECT_EQ(CountStatmDescriptors(), before) << "the unloaded copy left its descriptor open";
+}
+
+// A host that closes every descriptor it did not open and gets the number back
+// for a file of its own: the library must notice, not read the host's file.
+TEST(SystemInfo, AStatmNumberReusedByTheHostIsNotRead)
+{
+    MemoryInfo before{};
+    ASSERT_TRUE(GetMemoryInfo(before));
+    const int kept = StatmDescriptor();
+    ASSERT_GE(kept, 0);
+
+    VexirTest::ScratchDirectory scratch;
+    const std::string path = scratch.Path("host-file");
+    { std::ofstream(path) << "900000000 900000000 1 1 0 1 0\n"; }
+    const int host = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(host, 0);
+    ASSERT_EQ(dup2(host, kept), kept);  // closes the library's descriptor, reuses its number
+    close(host);
+
+    MemoryInfo after{};
+    ASSERT_TRUE(GetMemoryInfo(after));
+    EXPECT_LT(after.workingSetSizeKB, before.workingSetSizeKB * 4 + 1024 * 1024);
+    EXPECT_LT(after.peakWorkingSetSizeKB, before.peakWorkingSetSizeKB * 4 + 1024 * 1024);
+    char text[64] = {};
+    EXPECT_GT(pread(kept, text, sizeof text - 1, 0), 0) << "the host's file was closed";
+    close(kept);
+}
+
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A dump cut short (here by a file-size limit, as a full disk would) leaves the
+// previous dump of that name whole, and nothing beside it.
+TEST(MemoryUsageLog, AFailedDumpLeavesTheEarlierFileAsItWas)
+{
+    VexirTest::ScratchDirectory scratch;
+    const std::string path = scratch.Path("memory.csv");
+    MemoryUsageLogEnable();
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(MemoryUsageLog("first", i));
+    ASSERT_TRUE(MemoryUsageLogDumpCSV(path.c_str()));
+    const std::string first = ReadWhole(path);
+    ASSERT_GT(first.size(), 8192u);
+
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(MemoryUsageLog("second", i));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool dumped = MemoryUsageLogDumpCSV(path.c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(dumped);
+    EXPECT_EQ(ReadWhole(path), first) << "the failed dump damaged the earlier file";
+    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
+    ASSERT_TRUE(MemoryUsageLogDumpCSV(path.c_str()));
+    EXPECT_NE(ReadWhole(path).find("\"second\",199,"), std::string::npos);
 }
 
 }  // namespace
