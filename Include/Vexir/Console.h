@@ -54,6 +54,10 @@ public:
 // The settings of the log-file console, from GetInterface(InterfaceBase::File).
 // They take effect when the file opens, at the first message that is shown, so
 // set them before that.
+//
+// Every line starts with the local time as "[hh:mm:ss]" (hours, minutes,
+// seconds, in that order), and the header line carries the date as
+// "Sun, 06 Dec 2026".
 class VEXIR_API IFileConsoleInterface : public InterfaceBase {
 public:
     // Any format other than Html writes text lines.

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "ChildProcess.h"
 #include "ConsoleFixture.h"
@@ -178,6 +181,35 @@ TEST_F(Console_FileTest, AThreadStillLoggingAtExitDoesNotBringTheProcessDown)
         EXPECT_TRUE(child.exited && child.exitCode == 0) << "run " << run << ": " << child.output;
         EXPECT_NE(Log().find("[T]  [I] from the thread 0\n"), std::string::npos);
     }
+}
+
+// Hours, minutes, seconds: the stamp is the wall clock's time of the message.
+TEST_F(Console_FileTest, StampsReadHoursMinutesSeconds)
+{
+    FileConsole();
+    std::time_t before = 0, after = 0;
+    // A stamp whose minutes and seconds are equal cannot tell their order apart.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        manager->DestroyConsole(IMgrConsole::File);
+        FileConsole();
+        before = std::time(nullptr);
+        manager->PrintInfo("stamped");
+        after = std::time(nullptr);
+        if (std::localtime(&before)->tm_min != std::localtime(&before)->tm_sec)
+            break;
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    const std::string log = scratch.ReadText("VexirLog.txt");
+    const std::size_t line = log.find("]  [I] stamped");
+    ASSERT_NE(line, std::string::npos) << log;
+    const std::string stamp = log.substr(line - 8, 8);
+    bool matched = false;
+    for (std::time_t moment = before; moment <= after && !matched; ++moment) {
+        char expected[16];
+        std::strftime(expected, sizeof expected, "%H:%M:%S", std::localtime(&moment));
+        matched = stamp == expected;
+    }
+    EXPECT_TRUE(matched) << "stamp " << stamp;
 }
 
 }  // namespace
