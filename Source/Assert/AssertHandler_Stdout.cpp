@@ -4,12 +4,48 @@
 
 #include <iomanip>
 #include <iostream>
+#include <locale>
 
 namespace Vexir {
 
 namespace {
 
 const char* const kClosingRule = "================================================";
+
+// The host may have left the standard streams in any state (hexadecimal, a
+// fill character, no skipping of blanks, a locale that groups digits). The
+// report and the answer use the streams' defaults, and the host gets its own
+// state back afterwards.
+class DefaultStreamState {
+public:
+    explicit DefaultStreamState(std::ios& stream)
+        : _rStream(stream), _eFlags(stream.flags()), _cFill(stream.fill()), _iPrecision(stream.precision()),
+          _iWidth(stream.width()), _lLocale(stream.imbue(std::locale::classic()))
+    {
+        stream.flags(std::ios_base::dec | std::ios_base::skipws);
+        stream.fill(stream.widen(' '));
+        stream.precision(6);
+        stream.width(0);
+    }
+    ~DefaultStreamState()
+    {
+        _rStream.imbue(_lLocale);
+        _rStream.flags(_eFlags);
+        _rStream.fill(_cFill);
+        _rStream.precision(_iPrecision);
+        _rStream.width(_iWidth);
+    }
+    DefaultStreamState(const DefaultStreamState&) = delete;
+    DefaultStreamState& operator=(const DefaultStreamState&) = delete;
+
+private:
+    std::ios& _rStream;
+    std::ios_base::fmtflags _eFlags;
+    char _cFill;
+    std::streamsize _iPrecision;
+    std::streamsize _iWidth;
+    std::locale _lLocale;
+};
 
 void WriteField(const char* label, const char* value)
 {
@@ -68,6 +104,8 @@ int AskUntilAnswered()
 
 int AssertHandler_Stdout::HandleAssert(const char* expression, int line, const char* file, const char* message)
 {
+    const DefaultStreamState output(std::cout);
+    const DefaultStreamState input(std::cin);
     WriteReport(expression, line, file, message);
     const int answer = AskUntilAnswered();
     std::cout << kClosingRule << std::endl << std::endl;

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iomanip>
+#include <iostream>
+#include <locale>
+#include <string>
+
 #include "ChildProcess.h"
 #include "StreamCapture.h"
 
@@ -61,6 +66,35 @@ TEST(AssertHandler_Stdout, EndOfInputAnswersIgnore)
     EXPECT_EQ(answered.answer, Ignore);
     EXPECT_EQ(answered.output, kBlock + kPrompt + kRetry + kPrompt + "\n" + kClosing);
     EXPECT_EQ(Ask("").answer, Ignore);
+}
+
+// A digit-grouping locale, as a host might make its streams use.
+struct Grouping : std::numpunct<char> {
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\1"; }
+};
+
+TEST(AssertHandler_Stdout, TheHostsStreamStateChangesNothingAndIsKept)
+{
+    VexirTest::StreamCapture capture("\ni\n");
+    const std::locale grouping(std::locale::classic(), new Grouping);
+    std::cout << std::hex << std::setfill('*') << std::uppercase;
+    std::cout.imbue(grouping);
+    std::cin >> std::noskipws;
+    AssertHandler_Stdout handler;
+    const int answer = handler.HandleAssert("_pData != NULL", 42, "Source/Network/TextPacket", "text of the message");
+    const std::string output = capture.Output();
+
+    EXPECT_EQ(answer, Ignore) << "the line end before the answer was taken as one";
+    EXPECT_EQ(output, kBlock + kPrompt + kClosing);
+    EXPECT_TRUE(std::cout.flags() & std::ios_base::hex) << "the host's flags were not given back";
+    EXPECT_EQ(std::cout.fill(), '*');
+    EXPECT_FALSE(std::cin.flags() & std::ios_base::skipws);
+    EXPECT_TRUE(std::has_facet<Grouping>(std::cout.getloc()));
+    std::cout.flags(std::ios_base::dec);
+    std::cout.fill(' ');
+    std::cout.imbue(std::locale::classic());
+    std::cin >> std::skipws;
 }
 
 TEST(AssertHandler_Stdout, LeavesOutMissingFieldsButNeverTheLine)
