@@ -57,7 +57,9 @@ public:
 //
 // Every line starts with the local time as "[hh:mm:ss]" (hours, minutes,
 // seconds, in that order), and the header line carries the date as
-// "Sun, 06 Dec 2026".
+// "Sun, 06 Dec 2026". An HTML log is a UTF-8 page in which the message text
+// and the title are shown as written: "<", ">", "&" (and '"' in the title)
+// are written as entities.
 class VEXIR_API IFileConsoleInterface : public InterfaceBase {
 public:
     // Any format other than Html writes text lines.

@@ -26,6 +26,31 @@ const char* ColourTag(int level)
     return level >= 1 && level <= 5 ? kTags[level - 1] : nullptr;
 }
 
+// Text as a page shows it: markup characters become entities, so that a
+// message holding "a < b" or a peer's "<script>" is read, never run. Attribute
+// text (the title) escapes the double quote too.
+void AppendEscaped(std::string& page, const char* text, bool attribute)
+{
+    for (; *text; ++text) {
+        switch (*text) {
+        case '&':
+            page.append("&amp;");
+            break;
+        case '<':
+            page.append("&lt;");
+            break;
+        case '>':
+            page.append("&gt;");
+            break;
+        case '"':
+            page.append(attribute ? "&quot;" : "\"");
+            break;
+        default:
+            page.push_back(*text);
+        }
+    }
+}
+
 // The whole text reached the file.
 bool WriteAll(std::FILE* file, const std::string& text)
 {
@@ -95,9 +120,11 @@ bool Console_File::EnsureOpen()
 
     UpdateStamps();
     std::string header;
-    if (IsHtml())
-        header = "<html><head><title>" + _sTitle + "</title></head><body><h2>\nSession started: " + _sDate + " | " +
-                 _sTime + "\n</h2>\n";
+    if (IsHtml()) {
+        header = "<html><head><meta charset=\"utf-8\"><title>";
+        AppendEscaped(header, _sTitle.c_str(), true);
+        header += "</title></head><body><h2>\nSession started: " + _sDate + " | " + _sTime + "\n</h2>\n";
+    }
     else
         header = "[" + _sTime + "]  [H] Session started: " + _sDate + "\n";
     return WriteAll(_pFile, header);
@@ -119,7 +146,10 @@ void Console_File::AppendLine(MessageKind kind, VerbosityLevel level, const char
         ++_iDepth;
     else if (kind == BlockEnd)
         --_iDepth;
-    _sLine.append(text);
+    if (IsHtml())
+        AppendEscaped(_sLine, text, false);
+    else
+        _sLine.append(text);
     if (IsHtml()) {
         if (tag)
             _sLine.append("</font>");

@@ -5,6 +5,9 @@
 // is tried again at the next. Each line is written and flushed at once, so a
 // process that dies loses nothing it logged. Runs under the manager's lock.
 //
+// The HTML page declares itself UTF-8, and the message text and title are
+// escaped, so that markup in a message is shown rather than obeyed.
+//
 // The console keeps its stream to itself rather than in the file manager's
 // table: a host that closes every managed file, or a file manager torn down
 // before the console manager, must not pull the log from under a message that

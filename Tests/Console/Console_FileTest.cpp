@@ -91,20 +91,21 @@ TEST_F(Console_FileTest, WritesAnHtmlPageWithColouredLines)
 {
     IFileConsoleInterface* settings = FileConsole(IFileConsoleInterface::Html);
     settings->SetFileName("log.html");
-    settings->SetTitle("Render <1>");
-    manager->PrintError("bad <b>");
+    settings->SetTitle("Render <1> & \"2\"");
+    manager->PrintError("bad <b> & \"q\" 'a'");
     manager->BeginBlock(IConsole::Debug, "x");
     manager->SetVerbosity(IConsole::Debug);
     manager->BeginBlock(IConsole::Debug, "block");
     manager->PrintVerbose("v");
     manager->Print(IConsole::Normal, IConsole::Silent, "s");
     const std::string log = Log("log.html");
-    const std::regex header("<html><head><title>Render <1></title></head><body><h2>\nSession started: "
+    const std::regex header("<html><head><meta charset=\"utf-8\"><title>Render &lt;1&gt; &amp; &quot;2&quot;</title>"
+                            "</head><body><h2>\nSession started: "
                             "[A-Z][a-z]{2}, [0-9]{2} [A-Z][a-z]{2} [0-9]{4} \\| [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\n</h2>\n");
     const std::size_t headerEnd = log.find("</h2>\n") + 6;
     EXPECT_TRUE(std::regex_match(log.substr(0, headerEnd), header)) << log;
     EXPECT_EQ(log.substr(headerEnd),
-              "[T]  <font color=#FF0000>bad <b></font><br>\n"
+              "[T]  <font color=#FF0000>bad &lt;b&gt; &amp; \"q\" 'a'</font><br>\n"
               "[T]  <font color=#808080>block</font><br>\n"
               "[T]  <font color=#303030>&emsp;v</font><br>\n"
               "[T]  &emsp;s<br>\n");
@@ -210,6 +211,25 @@ TEST_F(Console_FileTest, StampsReadHoursMinutesSeconds)
         matched = stamp == expected;
     }
     EXPECT_TRUE(matched) << "stamp " << stamp;
+}
+
+// The page that CheckHtmlLogInBrowser.py opens in a browser, written to the
+// current directory: ordinary text, markup and script in messages and title.
+TEST_F(Console_FileTest, WritesAPageForABrowser)
+{
+    IConsole* console = manager->GetConsole(IMgrConsole::File);
+    auto* settings = static_cast<IFileConsoleInterface*>(console->GetInterface(InterfaceBase::File));
+    settings->SetFileName("browser-log.html");
+    settings->SetFormat(IFileConsoleInterface::Html);
+    settings->SetTitle("Browser <check> & \"quotes\"");
+    manager->PrintInfo("ordinary line");
+    manager->PrintInfo("<b>not bold</b>");
+    manager->PrintWarning("a < b && c > d");
+    manager->PrintError("<script>document.title='x'</script>");
+    manager->PrintInfo("<img src=x onerror=\"document.body.setAttribute('data-ran','1')\">");
+    manager->PrintError("gr\xC3\xBC\xC3\x9F" "e \xE4\xB8\x96\xE7\x95\x8C");
+    manager->DestroyConsole(IMgrConsole::File);
+    EXPECT_TRUE(GetMgrFiles()->FileExists("browser-log.html"));
 }
 
 }  // namespace
