@@ -1,6 +1,7 @@
 #include "Console/PrintfFormat.h"
 
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -234,10 +235,18 @@ void FormatInteger(TextSink& sink, const Directive& directive, va_list* args)
               minimum > count ? minimum - count : 0);
 }
 
+// The C locale's radix character is what the C library writes; anything but
+// "." is left to it.
+bool DecimalPointIsDot()
+{
+    const char* point = std::localeconv()->decimal_point;
+    return point && point[0] == '.' && point[1] == '\0';
+}
+
 bool FormatFloating(TextSink& sink, const Directive& directive, va_list* args)
 {
     const double value = va_arg(*args, double);
-    if (!std::isfinite(value) || directive.alternate)
+    if (!std::isfinite(value) || directive.alternate || !DecimalPointIsDot())
         return false;
     const char lower = static_cast<char>(directive.conversion | 0x20);
     const std::chars_format style = lower == 'f'   ? std::chars_format::fixed

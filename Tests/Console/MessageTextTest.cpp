@@ -6,6 +6,7 @@
 
 #include <cfloat>
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -85,6 +86,28 @@ TEST_F(MessageTextTest, FloatingValuesReadAsSnprintfWritesThem)
         for (const char* directive : {"%f", "%e", "%G", "%08.3f"})
             compare.Expect(directive, odd);
     compare.Expect("%*.*f|%-*d|%.*e", 10, 3, 3.14159, -6, 42, -1, 2.5);
+}
+
+// A host that set a comma-decimal C locale gets the C library's commas, from
+// the fast path and the platform's formatter alike. The locale is made by the
+// build (Linux) or is one the system has (Windows).
+TEST_F(MessageTextTest, FloatingValuesFollowTheHostsCLocale)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    const char* chosen = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "German_Germany.1252"})
+        if ((chosen = std::setlocale(LC_ALL, name)) != nullptr)
+            break;
+    ASSERT_NE(chosen, nullptr) << "no comma-decimal locale could be set";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    Comparer compare(manager, AddTestConsole());
+    compare.Expect("%.2f ms", 1.5);
+    compare.Expect("%.2f ms %p", 1.5, static_cast<void*>(&compare));
+    for (const char* directive : {"%f", "%e", "%g", "%12.4f", "%-+10.2e|"})
+        for (double value : {1.5, -0.25, 123456.789, 1e-7})
+            compare.Expect(directive, value);
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_GE(compare.checked, 22);
 }
 
 TEST_F(MessageTextTest, TextAndCharactersReadAsSnprintfWritesThem)
