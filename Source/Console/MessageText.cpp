@@ -6,32 +6,15 @@
 #include <cwchar>
 #include <string>
 
+#include "Console/WideFormat.h"
+
 namespace Vexir {
 
 namespace {
 
-// Some C libraries report a full buffer by the length the text needs, others by
-// -1 as they do a conversion failure; then the buffer grows until the text fits
-// or clearly cannot be formatted.
-const std::size_t kLargestWideText = std::size_t(1) << 24;
-
-std::wstring FormatWideText(const wchar_t* format, va_list args)
-{
-    std::wstring wide(512, L'\0');
-    for (;;) {
-        va_list attempt;
-        va_copy(attempt, args);
-        const int length = std::vswprintf(&wide[0], wide.size(), format, attempt);
-        va_end(attempt);
-        if (length >= 0 && static_cast<std::size_t>(length) < wide.size()) {
-            wide.resize(static_cast<std::size_t>(length));
-            return wide;
-        }
-        if (wide.size() >= kLargestWideText)
-            return std::wstring();
-        wide.resize(length > 0 ? static_cast<std::size_t>(length) + 1 : wide.size() * 2);
-    }
-}
+// What the consoles get for a message that cannot be formatted: its format,
+// so the message is not lost, and a mark that says why it reads so.
+const char kUnformattableMark[] = " [message could not be formatted]";
 
 }  // namespace
 
@@ -53,7 +36,19 @@ void MessageText::Format(const char* format, va_list args)
 
 void MessageText::FormatWide(const wchar_t* format, va_list args)
 {
-    const std::string text = utf8util::Utf16ToUtf8(FormatWideText(format, args));
+    std::wstring wide;
+    std::string text;
+    try {
+        if (FormatWideMessage(wide, format, args)) {
+            text = utf8util::Utf16ToUtf8(wide);
+        } else {
+            text = utf8util::Utf16ToUtf8(format ? format : L"");
+            text += kUnformattableMark;
+        }
+    } catch (const utf8util::utf8_conversion_error&) {
+        // Not even the format is text (a lone surrogate): only the mark is left.
+        text = kUnformattableMark + 1;
+    }
     _tText.Clear();
     _tText.Append(text.data(), text.size());
     _pText = _tText.Finish();
