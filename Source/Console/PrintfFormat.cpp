@@ -4,9 +4,13 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <new>
+#include <string>
+#include <type_traits>
 
 namespace Vexir {
 
@@ -316,6 +320,95 @@ bool FormatConversion(TextSink& sink, const Directive& directive, va_list* args)
     }
 }
 
+// The one directive, with its width and precision as numbers, as a format of
+// its own for the C library.
+std::string SingleDirective(const Directive& directive)
+{
+    std::string format = "%";
+    if (directive.left)
+        format += '-';
+    if (directive.plus)
+        format += '+';
+    if (directive.space)
+        format += ' ';
+    if (directive.alternate)
+        format += '#';
+    if (directive.zero)
+        format += '0';
+    if (directive.width > 0)
+        format += std::to_string(directive.width);
+    if (directive.precision >= 0)
+        format += '.' + std::to_string(directive.precision);
+    switch (directive.length) {
+    case 'H': format += "hh"; break;
+    case 'L': format += "ll"; break;
+    case 0: break;
+    default: format += directive.length;
+    }
+    return format + directive.conversion;
+}
+
+using PromotedWint = std::conditional_t<(sizeof(std::wint_t) < sizeof(int)), int, std::wint_t>;
+
+template <typename Value>
+void AppendFormatted(TextSink& sink, const std::string& format, Value value)
+{
+    const int length = std::snprintf(nullptr, 0, format.c_str(), value);
+    if (length > 0)
+        std::snprintf(sink.Extend(static_cast<std::size_t>(length)), static_cast<std::size_t>(length) + 1,
+                      format.c_str(), value);
+}
+
+// A directive the fast path declined, formatted alone by the C library with
+// its argument, so that the rest of the message keeps the fast path's result.
+// False for what only the whole format can be given to the C library.
+bool FormatWithTheCLibrary(TextSink& sink, const Directive& directive, va_list* args)
+{
+    const std::string format = SingleDirective(directive);
+    const bool wide = directive.length == 'l';
+    switch (directive.conversion) {
+    case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': {
+        // Read at the directive's own size, handed over at the widest.
+        Directive widest = directive;
+        widest.length = 'j';
+        if (directive.conversion == 'd' || directive.conversion == 'i')
+            AppendFormatted(sink, SingleDirective(widest), SignedArgument(directive, args));
+        else
+            AppendFormatted(sink, SingleDirective(widest), UnsignedArgument(directive, args));
+        return true;
+    }
+    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+        if (directive.length != 0 && directive.length != 'l')
+            return false;
+        AppendFormatted(sink, format, va_arg(*args, double));
+        return true;
+    case 's':
+        if (wide)
+            AppendFormatted(sink, format, va_arg(*args, const wchar_t*));
+        else if (directive.length == 0)
+            AppendFormatted(sink, format, va_arg(*args, const char*));
+        else
+            return false;
+        return true;
+    case 'c':
+        if (wide)
+            // A wint_t narrower than int (Windows) arrives promoted.
+            AppendFormatted(sink, format, va_arg(*args, PromotedWint));
+        else if (directive.length == 0)
+            AppendFormatted(sink, format, va_arg(*args, int));
+        else
+            return false;
+        return true;
+    case 'p':
+        if (directive.length != 0)
+            return false;
+        AppendFormatted(sink, format, va_arg(*args, void*));
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 bool FormatPrintf(TextSink& sink, const char* format, va_list args)
@@ -338,7 +431,22 @@ bool FormatPrintf(TextSink& sink, const char* format, va_list args)
             continue;
         }
         Directive directive;
-        handled = ParseDirective(cursor, directive, &ap) && FormatConversion(sink, directive, &ap);
+        if (!ParseDirective(cursor, directive, &ap)) {
+            handled = false;
+            break;
+        }
+        // The argument as it stands before the fast path looks at it, for the
+        // C library if the fast path declines.
+        va_list before;
+        va_copy(before, ap);
+        if (FormatConversion(sink, directive, &ap)) {
+            va_end(before);
+            continue;
+        }
+        va_end(ap);
+        va_copy(ap, before);
+        va_end(before);
+        handled = FormatWithTheCLibrary(sink, directive, &ap);
     }
     va_end(ap);
     return handled;

@@ -1,10 +1,14 @@
 // A printf formatter for the conversions that log messages use most, producing
 // exactly what the C library's vsnprintf produces for them, without its cost.
-// It declines (returns false, having consumed part of `args`) on anything it does
-// not cover: wide strings and characters, %n, %a, long double, %p, positional
-// arguments, non-finite floating values, the '#' flag on floating values,
-// the '0' flag on %c and %s, null strings and unknown conversions. The caller
-// then formats the whole message with vsnprintf; `args` itself is not consumed.
+// A directive it does not cover itself (wide strings and characters, %a, %p,
+// non-finite floating values, the '#' flag on floating values, the '0' flag on
+// %c and %s, null strings, sign flags on unsigned values) is formatted alone by
+// the C library's snprintf, so one such directive does not hand the rest of the
+// message to the C library (whose MinGW stdio, for one, drops the width of %g
+// on whole numbers). It declines the whole message (returns false, having
+// consumed part of `args`) only for %n, positional arguments, long double and
+// unknown conversions; the caller then formats it all with vsnprintf. `args`
+// itself is not consumed.
 #pragma once
 
 #include <cstdarg>

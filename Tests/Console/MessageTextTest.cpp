@@ -110,6 +110,22 @@ TEST_F(MessageTextTest, FloatingValuesFollowTheHostsCLocale)
     EXPECT_GE(compare.checked, 22);
 }
 
+// A directive the manager leaves to the C library does not take the rest of the
+// message with it: "%8g" keeps its width beside a %p or a %ls (MinGW's stdio
+// drops it; the Windows runtime, like glibc, keeps it).
+TEST_F(MessageTextTest, OneDirectiveLeftToTheCLibraryLeavesTheOthersAlone)
+{
+    VexirTest::TestConsole* console = AddTestConsole();
+    int object = 0;
+    char pointer[64];
+    std::snprintf(pointer, sizeof pointer, "%p", static_cast<void*>(&object));
+    manager->PrintInfo("[%8g] %p", 10000.0, static_cast<void*>(&object));
+    manager->PrintInfo("[%-8g|%ls|%+u]", 10000.0, L"w", 7u);
+    ASSERT_EQ(console->messages.size(), 2u);
+    EXPECT_EQ(console->messages[0].text, std::string("[   10000] ") + pointer);
+    EXPECT_EQ(console->messages[1].text, "[10000   |w|7]");
+}
+
 TEST_F(MessageTextTest, TextAndCharactersReadAsSnprintfWritesThem)
 {
     Comparer compare(manager, AddTestConsole());
