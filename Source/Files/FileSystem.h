@@ -15,15 +15,6 @@ std::FILE* OpenStream(const char* path, unsigned mode);
 long long TellStream(std::FILE* stream);
 bool SeekStream(std::FILE* stream, long long offset, int whence);
 
-// Writing a whole new version of a file so that a failed write leaves the old
-// one as it was: the text goes to the replacement path, a temporary file beside
-// the target, which a commit then moves over the target. Where the path names
-// something other than a plain file (a device, a pipe, a link), there is no
-// replacement: the replacement path is the path itself, written in place.
-std::string ReplacementPath(const char* path);
-bool CommitReplacement(const std::string& replacement, const char* path);
-void DiscardReplacement(const std::string& replacement, const char* path);
-
 // The size of a file (or whatever the path names); false when it cannot be
 // queried. Malformed UTF-8 throws utf8_conversion_error.
 bool QuerySize(const char* path, unsigned long long& size);

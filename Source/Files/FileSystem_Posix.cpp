@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 
 namespace Vexir {
 
@@ -55,25 +54,6 @@ bool QuerySize(const char* path, unsigned long long& size)
         return false;
     size = static_cast<unsigned long long>(info.st_size);
     return true;
-}
-
-std::string ReplacementPath(const char* path)
-{
-    struct stat info;
-    if (lstat(path, &info) == 0 ? S_ISREG(info.st_mode) : errno == ENOENT)
-        return std::string(path) + ".partial";
-    return path;
-}
-
-bool CommitReplacement(const std::string& replacement, const char* path)
-{
-    return replacement == path || std::rename(replacement.c_str(), path) == 0;
-}
-
-void DiscardReplacement(const std::string& replacement, const char* path)
-{
-    if (replacement != path)
-        unlink(replacement.c_str());
 }
 
 bool IsRegularFile(const char* path) { return StatIs(path, S_IFREG); }

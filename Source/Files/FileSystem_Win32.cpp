@@ -57,29 +57,6 @@ bool QuerySize(const char* path, unsigned long long& size)
     return true;
 }
 
-std::string ReplacementPath(const char* path)
-{
-    const DWORD attributes = GetFileAttributesW(utf8util::Utf8ToUtf16(path).c_str());
-    const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-    if (attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() == ERROR_FILE_NOT_FOUND : (attributes & notPlain) == 0)
-        return std::string(path) + ".partial";
-    return path;
-}
-
-bool CommitReplacement(const std::string& replacement, const char* path)
-{
-    if (replacement == path)
-        return true;
-    return MoveFileExW(utf8util::Utf8ToUtf16(replacement).c_str(), utf8util::Utf8ToUtf16(path).c_str(),
-                       MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-void DiscardReplacement(const std::string& replacement, const char* path)
-{
-    if (replacement != path)
-        DeleteFileW(utf8util::Utf8ToUtf16(replacement).c_str());
-}
-
 bool IsRegularFile(const char* path) { return StatIs(path, _S_IFREG); }
 
 bool IsDirectoryPath(const char* path) { return StatIs(path, _S_IFDIR); }

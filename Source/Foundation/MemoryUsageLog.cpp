@@ -119,16 +119,11 @@ bool MemoryUsageLogDumpCSV(const char* path)
         return false;
     AutoMutexLock lock(&s_mLock);
     // The path is UTF-8; the file manager's streams open it by its wide name
-    // where the system wants one. A dump that fails leaves an earlier file of
-    // the same name as it was.
+    // where the system wants one.
     std::FILE* stream = nullptr;
-    std::string replacement;
     try {
-        replacement = ReplacementPath(path);
-        stream = OpenStream(replacement.c_str(), IMgrFiles::WriteText);
+        stream = OpenStream(path, IMgrFiles::WriteText);
     } catch (const utf8util::utf8_conversion_error&) {
-        return false;
-    } catch (const std::bad_alloc&) {
         return false;
     }
     if (!stream)
@@ -144,9 +139,6 @@ bool MemoryUsageLogDumpCSV(const char* path)
     // Only a dump that got through both has reached the file whole.
     written = std::fflush(stream) == 0 && !std::ferror(stream) && written;
     written = std::fclose(stream) == 0 && written;
-    written = written && CommitReplacement(replacement, path);
-    if (!written)
-        DiscardReplacement(replacement, path);
     if (written)
         s_lRecords.clear();
     return written;

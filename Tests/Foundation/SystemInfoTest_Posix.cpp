@@ -9,17 +9,14 @@
 #include <fcntl.h>
 #include <dlfcn.h>
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -191,44 +188,6 @@ TEST(SystemInfo, AStatmNumberReusedByTheHostIsNotRead)
     char text[64] = {};
     EXPECT_GT(pread(kept, text, sizeof text - 1, 0), 0) << "the host's file was closed";
     close(kept);
-}
-
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-// A dump cut short (here by a file-size limit, as a full disk would) leaves the
-// previous dump of that name whole, and nothing beside it.
-TEST(MemoryUsageLog, AFailedDumpLeavesTheEarlierFileAsItWas)
-{
-    VexirTest::ScratchDirectory scratch;
-    const std::string path = scratch.Path("memory.csv");
-    MemoryUsageLogEnable();
-    for (int i = 0; i < 200; ++i)
-        ASSERT_TRUE(MemoryUsageLog("first", i));
-    ASSERT_TRUE(MemoryUsageLogDumpCSV(path.c_str()));
-    const std::string first = ReadWhole(path);
-    ASSERT_GT(first.size(), 8192u);
-
-    for (int i = 0; i < 200; ++i)
-        ASSERT_TRUE(MemoryUsageLog("second", i));
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool dumped = MemoryUsageLogDumpCSV(path.c_str());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    EXPECT_FALSE(dumped);
-    EXPECT_EQ(ReadWhole(path), first) << "the failed dump damaged the earlier file";
-    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
-    ASSERT_TRUE(MemoryUsageLogDumpCSV(path.c_str()));
-    EXPECT_NE(ReadWhole(path).find("\"second\",199,"), std::string::npos);
 }
 
 }  // namespace
