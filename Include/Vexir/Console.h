@@ -161,8 +161,11 @@ public:
 // together). It lives until the library unloads, after the host's static
 // destructors and exit handlers, so those may log. At unload it deletes every
 // console in its table, under its lock: a thread still logging then finishes
-// its message first, and later calls on the manager do nothing. After that
-// GetMgrConsole returns null.
+// its message first. GetMgrConsole goes on returning the manager, closed:
+// every later call on it does nothing (and GetConsole returns null).
+//
+// Messages reach the consoles one at a time, under the manager's lock; the
+// error report of SetAssertOnError is raised after the lock is released.
 //
 // Windows: when the process exits (rather than the library being unloaded by
 // FreeLibrary), nothing is torn down; the system closes the log file, whose

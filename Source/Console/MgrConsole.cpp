@@ -24,11 +24,9 @@ bool IsBuiltinType(int type) { return type >= IMgrConsole::Null && type <= IMgrC
 
 }  // namespace
 
-IMgrConsole* GetMgrConsole()
-{
-    MgrConsole* manager = s_manager.Get();
-    return manager && manager->IsOpen() ? manager : nullptr;
-}
+// After the shutdown at unload the closed manager is still returned: a host
+// thread still logging at exit calls it and nothing happens.
+IMgrConsole* GetMgrConsole() { return s_manager.Get(); }
 
 void DestroyConsoleManager()
 {
@@ -54,13 +52,19 @@ MgrConsole::~MgrConsole() { RemoveAllConsoles(true); }
 void MgrConsole::Shutdown()
 {
     AutoMutexLock lock(&_mLock);
-    RemoveAllConsoles(true);
+    // A console's destructor may add or make consoles; they go too.
+    for (int round = 0; round < 8 && std::any_of(_lConsoles.begin(), _lConsoles.end(), [](IConsole* c) { return c; });
+         ++round)
+        RemoveAllConsoles(true);
     _bClosed.store(true, std::memory_order_release);
     std::vector<IConsole*>().swap(_lConsoles);
 }
 
+// The table is changed under the lock, so that the shutdown at unload, and
+// printing threads, never see it half changed.
 bool MgrConsole::AddConsole(IConsole* console)
 {
+    AutoMutexLock lock(&_mLock);
     if (!IsOpen())
         return false;
     if (std::find(_lConsoles.begin(), _lConsoles.end(), console) != _lConsoles.end())
@@ -71,6 +75,7 @@ bool MgrConsole::AddConsole(IConsole* console)
 
 IConsole* MgrConsole::GetConsole(ConsoleType type)
 {
+    AutoMutexLock lock(&_mLock);
     if (!IsOpen() || !IsBuiltinType(type))
         return nullptr;
     if (!_lConsoles[type])
@@ -80,6 +85,7 @@ IConsole* MgrConsole::GetConsole(ConsoleType type)
 
 void MgrConsole::RemoveConsole(IConsole* console, bool destroy)
 {
+    AutoMutexLock lock(&_mLock);
     if (!IsOpen())
         return;
     if (console == _pUIConsole)
@@ -100,6 +106,7 @@ void MgrConsole::RemoveConsole(IConsole* console, bool destroy)
 
 void MgrConsole::DestroyConsole(ConsoleType type)
 {
+    AutoMutexLock lock(&_mLock);
     if (!IsOpen() || !IsBuiltinType(type) || !_lConsoles[type])
         return;
     IConsole* console = _lConsoles[type];
@@ -111,11 +118,11 @@ void MgrConsole::DestroyConsole(ConsoleType type)
 
 void MgrConsole::RemoveAllConsoles(bool destroy)
 {
+    AutoMutexLock lock(&_mLock);
     if (!IsOpen())
         return;
-    std::vector<IConsole*> consoles;
+    std::vector<IConsole*> consoles(kBuiltinSlots, nullptr);
     consoles.swap(_lConsoles);
-    _lConsoles.assign(kBuiltinSlots, nullptr);
     _pUIConsole = nullptr;
     if (destroy)
         for (IConsole* console : consoles)
@@ -124,6 +131,7 @@ void MgrConsole::RemoveAllConsoles(bool destroy)
 
 bool MgrConsole::ForEachConsole(const ConsoleVisitor& visitor)
 {
+    AutoMutexLock lock(&_mLock);
     for (std::size_t i = 0; i < _lConsoles.size(); ++i)
         if (_lConsoles[i] && !visitor.visit(visitor.userData, _lConsoles[i]))
             return false;
@@ -189,26 +197,34 @@ bool MgrConsole::GetAssertOnError() { return _bAssertOnError; }
 void MgrConsole::PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format,
                              va_list args)
 {
-    AutoMutexLock lock(&_mLock);
-    if (!IsOpen())
-        return;
-    AutoShow(level);
     MessageText text;
-    text.Format(format, args);
-    Dispatch(kind, level, text.Text());
+    {
+        AutoMutexLock lock(&_mLock);
+        if (!IsOpen())
+            return;
+        AutoShow(level);
+        text.Format(format, args);
+        Dispatch(kind, level, text.Text());
+    }
+    // Outside the lock: a person answering the report must not hold up every
+    // other logging thread, nor the library's shutdown at exit.
     AssertOnError(level, text.Text(), s_bIgnoreNarrowErrorAssert);
 }
 
 void MgrConsole::PrintWide(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format,
                            va_list args)
 {
-    AutoMutexLock lock(&_mLock);
-    if (!IsOpen())
-        return;
-    AutoShow(level);
     MessageText text;
-    text.FormatWide(format, args);
-    Dispatch(kind, level, text.Text());
+    {
+        AutoMutexLock lock(&_mLock);
+        if (!IsOpen())
+            return;
+        AutoShow(level);
+        text.FormatWide(format, args);
+        Dispatch(kind, level, text.Text());
+    }
+    // Outside the lock: a person answering the report must not hold up every
+    // other logging thread, nor the library's shutdown at exit.
     AssertOnError(level, text.Text(), s_bIgnoreWideErrorAssert);
 }
 

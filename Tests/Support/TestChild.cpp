@@ -133,6 +133,13 @@ int Run(const std::string& command, const char* argument)
             for (int i = 0;; ++i)
                 consoles->PrintInfo("from the thread %d", i);
         }).detach();
+        // As hosts write it: the manager asked for at every call, the table changed.
+        std::thread([] {
+            for (int i = 0;; ++i) {
+                Vexir::GetMgrConsole()->GetConsole(Vexir::IMgrConsole::Null);
+                Vexir::GetMgrConsole()->PrintInfo("from the other thread %d", i);
+            }
+        }).detach();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return 0;
     }
