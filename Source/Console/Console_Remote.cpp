@@ -6,6 +6,8 @@
 #include <new>
 #include <string>
 
+#include "Network/SocketApi.h"
+
 namespace Vexir {
 
 namespace {
@@ -54,16 +56,17 @@ std::string DropNotice(unsigned long long dropped)
 }
 
 // The console's end of the connection. The program sends nothing; whatever
-// arrives all the same is read and thrown away, so that a peer that talks
-// cannot fill the host's memory.
+// arrives all the same is read and thrown away unframed, so that a peer that
+// talks can neither fill the host's memory nor, with bytes that frame nothing,
+// cut the connection. Only its close (or an error) ends it.
 class RemoteConsoleSocket : public Network::NetSocket {
 public:
     void HandleInput() override
     {
-        NetSocket::HandleInput();
-        for (Network::IPacket* packet : _lInList)
-            delete packet;
-        _lInList.clear();
+        unsigned char discarded[4096];
+        const int received = Network::ReceiveBytes(_hSocket, discarded, sizeof discarded);
+        if (received == 0 || (received < 0 && Network::LastSocketError() != Network::kWouldBlock))
+            _uState |= Closing;
     }
     std::size_t QueuedPackets() const { return _lOutList.size(); }
 };
@@ -204,6 +207,9 @@ void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* 
     }
     if (QueueWire())
         _uDropped = 0;
+    // One huge message must not keep its buffer beside the queue for ever.
+    if (_sWire.capacity() > 65536)
+        std::string().swap(_sWire);
     _pClient->DoSelect(0, 0, 1);
     if (!_pClient->IsConnected())
         Disconnect();

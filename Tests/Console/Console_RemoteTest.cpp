@@ -76,6 +76,13 @@ public:
     }
 
     void Pump(int microseconds = 1000) { _server.DoSelect(0, microseconds, 1); }
+
+    // Raw bytes to the console, once reading has resumed.
+    void Say(const std::string& bytes)
+    {
+        TextPacket packet(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        EXPECT_EQ(_pCapture->SendNow(&packet), static_cast<int>(bytes.size()));
+    }
     RecordCapture* Capture() { return _pCapture; }
 
     // Frees a logging call stuck on a receiver that does not read.
@@ -347,6 +354,35 @@ TEST_F(Console_RemoteTest, DisconnectingFromAStuckReceiverTakesAtMostTheFlushTim
         closing = timer.Elapsed();
     })) << "logging to a receiver that does not read did not return";
     EXPECT_LT(closing, 5000.0);
+}
+
+// The program sends nothing; a peer that talks all the same (frames too long,
+// too short, bytes that frame nothing) is not listened to and keeps getting
+// the messages.
+TEST_F(Console_RemoteTest, APeerThatTalksBackIsNotListenedTo)
+{
+    Receiver receiver;
+    IRemoteConsoleInterface* remote = RemoteOf(manager);
+    ASSERT_TRUE(remote->ConnectLocal());
+    ASSERT_TRUE(receiver.Accept());
+    receiver.Resume();
+    manager->PrintInfo("before");
+    receiver.Say(std::string("\0\0\1\x2C", 4) + std::string(296, 'x'));  // a 300-byte frame
+    receiver.Say(std::string("\0\0\0\1", 4));                           // a 1-byte frame
+    receiver.Say(std::string(200000, '\xAB'));
+    for (int i = 0; i < 50; ++i) {
+        manager->PrintInfo("after %d", i);
+        receiver.Pump();
+    }
+    const auto arrived = [&] {
+        const std::vector<std::string> messages = Messages(receiver.Capture()->Bytes());
+        return !messages.empty() && messages.back() == "after 49";
+    };
+    for (int pass = 0; pass < 2000 && !arrived(); ++pass)
+        receiver.Pump();
+    EXPECT_TRUE(arrived()) << "the console stopped sending after its peer talked";
+    EXPECT_EQ(Messages(receiver.Capture()->Bytes()).size(), 51u);
+    manager->DestroyConsole(IMgrConsole::Remote);
 }
 
 }  // namespace
