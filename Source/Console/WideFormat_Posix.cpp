@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cwchar>
+#include <string>
 #include <locale.h>
 
 namespace Vexir {
@@ -14,19 +15,36 @@ namespace {
 // Beyond this a message is not text but a mistake; the retries stop there.
 const std::size_t kLargestWideText = std::size_t(1) << 22;
 
+// The host's locale with a UTF-8 character type, made again only when the
+// host's locale has changed since. Messages are formatted under the console
+// manager's lock, which guards this too.
+locale_t HostLocaleWithUtf8Text()
+{
+    static std::string s_sMadeFor;
+    static locale_t s_hLocale = nullptr;
+    const char* host = setlocale(LC_ALL, nullptr);
+    if (s_hLocale && host && s_sMadeFor == host)
+        return s_hLocale;
+    if (s_hLocale)
+        freelocale(s_hLocale);
+    const locale_t base = duplocale(LC_GLOBAL_LOCALE);
+    s_hLocale = base ? newlocale(LC_CTYPE_MASK, "C.UTF-8", base) : nullptr;
+    if (!s_hLocale && base)
+        freelocale(base);
+    s_sMadeFor = host ? host : "";
+    return s_hLocale;
+}
+
 class Utf8CharacterTypeOnThisThread {
 public:
     Utf8CharacterTypeOnThisThread()
-        : _hLocale(newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE))),
-          _hPrevious(_hLocale ? uselocale(_hLocale) : nullptr)
+        : _hLocale(HostLocaleWithUtf8Text()), _hPrevious(_hLocale ? uselocale(_hLocale) : nullptr)
     {
     }
     ~Utf8CharacterTypeOnThisThread()
     {
-        if (_hLocale) {
+        if (_hLocale)
             uselocale(_hPrevious);
-            freelocale(_hLocale);
-        }
     }
     Utf8CharacterTypeOnThisThread(const Utf8CharacterTypeOnThisThread&) = delete;
     Utf8CharacterTypeOnThisThread& operator=(const Utf8CharacterTypeOnThisThread&) = delete;
