@@ -194,8 +194,12 @@ IConsole::VerbosityLevel MgrConsole::GetVerbosity() { return _eVerbosity; }
 void MgrConsole::SetAssertOnError(bool on) { _bAssertOnError = on; }
 bool MgrConsole::GetAssertOnError() { return _bAssertOnError; }
 
-void MgrConsole::PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format,
-                             va_list args)
+// Both print paths: format and dispatch under the lock, then the error report
+// outside it, so that a person answering the report holds up neither the
+// other logging threads nor the library's shutdown at exit.
+template <typename Formatting>
+void MgrConsole::PrintFormatted(IConsole::MessageKind kind, IConsole::VerbosityLevel level, bool& ignoreAlways,
+                                Formatting format)
 {
     MessageText text;
     {
@@ -203,29 +207,22 @@ void MgrConsole::PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLeve
         if (!IsOpen())
             return;
         AutoShow(level);
-        text.Format(format, args);
+        format(text);
         Dispatch(kind, level, text.Text());
     }
-    // Outside the lock: a person answering the report must not hold up every
-    // other logging thread, nor the library's shutdown at exit.
-    AssertOnError(level, text.Text(), s_bIgnoreNarrowErrorAssert);
+    AssertOnError(level, text.Text(), ignoreAlways);
+}
+
+void MgrConsole::PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format,
+                             va_list args)
+{
+    PrintFormatted(kind, level, s_bIgnoreNarrowErrorAssert, [&](MessageText& text) { text.Format(format, args); });
 }
 
 void MgrConsole::PrintWide(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format,
                            va_list args)
 {
-    MessageText text;
-    {
-        AutoMutexLock lock(&_mLock);
-        if (!IsOpen())
-            return;
-        AutoShow(level);
-        text.FormatWide(format, args);
-        Dispatch(kind, level, text.Text());
-    }
-    // Outside the lock: a person answering the report must not hold up every
-    // other logging thread, nor the library's shutdown at exit.
-    AssertOnError(level, text.Text(), s_bIgnoreWideErrorAssert);
+    PrintFormatted(kind, level, s_bIgnoreWideErrorAssert, [&](MessageText& text) { text.FormatWide(format, args); });
 }
 
 void MgrConsole::AutoShow(IConsole::VerbosityLevel level)

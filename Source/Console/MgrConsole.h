@@ -61,6 +61,9 @@ public:
 private:
     static const std::size_t kBuiltinSlots = 5;
 
+    template <typename Formatting>
+    void PrintFormatted(IConsole::MessageKind kind, IConsole::VerbosityLevel level, bool& ignoreAlways,
+                        Formatting format);
     void PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, va_list args);
     void PrintWide(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format, va_list args);
     void AutoShow(IConsole::VerbosityLevel level);
