@@ -58,6 +58,9 @@ public:
         EXPECT_EQ(_listener.GetPort(), 7500);
     }
 
+    // The manager's remote console connected here.
+    bool Connect(IMgrConsole* manager) { return RemoteOf(manager)->ConnectLocal() && Accept(); }
+
     bool Accept()
     {
         unsigned int peer = 0;
@@ -255,6 +258,19 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
     EXPECT_TRUE(logged == expected) << "the log differs from what was sent";
 }
 
+// Messages of about 1 KB numbered "m000000" on; the slowest call, in ms.
+double Flood(IMgrConsole* manager, int count)
+{
+    const std::string padding(1000, 'x');
+    double slowest = 0;
+    for (int i = 0; i < count; ++i) {
+        const ManualTimer call;
+        manager->PrintInfo("m%06d %s\n", i, padding.c_str());
+        slowest = std::max(slowest, call.Elapsed());
+    }
+    return slowest;
+}
+
 // Runs `body` on a thread. When it has not returned after `seconds`, the
 // receiver's end is closed, which frees a call stuck on it, and the answer is
 // false: the hang becomes a failure instead of a stuck run.
@@ -281,20 +297,12 @@ bool ReturnsWithin(int seconds, Receiver& receiver, Body body)
 TEST_F(Console_RemoteTest, AReceiverThatStopsReadingNeverBlocksTheHost)
 {
     Receiver receiver;
-    IRemoteConsoleInterface* remote = RemoteOf(manager);
-    ASSERT_TRUE(remote->ConnectLocal());
-    ASSERT_TRUE(receiver.Accept());
+    ASSERT_TRUE(receiver.Connect(manager));
 
-    const std::string padding(1000, 'x');
-    int logged = 0;
+    int logged = 20000;
     double slowest = 0;
-    ASSERT_TRUE(ReturnsWithin(60, receiver, [&] {
-        for (; logged < 20000; ++logged) {
-            const ManualTimer call;
-            manager->PrintInfo("m%06d %s\n", logged, padding.c_str());
-            slowest = std::max(slowest, call.Elapsed());
-        }
-    })) << "logging to a receiver that does not read did not return";
+    ASSERT_TRUE(ReturnsWithin(60, receiver, [&] { slowest = Flood(manager, logged); }))
+        << "logging to a receiver that does not read did not return";
     EXPECT_LT(slowest, 2000.0) << "one logging call waited for the receiver";
 
     receiver.Resume();
@@ -341,14 +349,10 @@ TEST_F(Console_RemoteTest, AReceiverThatStopsReadingNeverBlocksTheHost)
 TEST_F(Console_RemoteTest, DisconnectingFromAStuckReceiverTakesAtMostTheFlushTime)
 {
     Receiver receiver;
-    IRemoteConsoleInterface* remote = RemoteOf(manager);
-    ASSERT_TRUE(remote->ConnectLocal());
-    ASSERT_TRUE(receiver.Accept());
-    const std::string padding(1000, 'x');
+    ASSERT_TRUE(receiver.Connect(manager));
     double closing = 0;
     ASSERT_TRUE(ReturnsWithin(60, receiver, [&] {
-        for (int i = 0; i < 20000; ++i)
-            manager->PrintInfo("m%06d %s\n", i, padding.c_str());
+        Flood(manager, 20000);
         const ManualTimer timer;
         manager->DestroyConsole(IMgrConsole::Remote);
         closing = timer.Elapsed();
@@ -362,9 +366,7 @@ TEST_F(Console_RemoteTest, DisconnectingFromAStuckReceiverTakesAtMostTheFlushTim
 TEST_F(Console_RemoteTest, APeerThatTalksBackIsNotListenedTo)
 {
     Receiver receiver;
-    IRemoteConsoleInterface* remote = RemoteOf(manager);
-    ASSERT_TRUE(remote->ConnectLocal());
-    ASSERT_TRUE(receiver.Accept());
+    ASSERT_TRUE(receiver.Connect(manager));
     receiver.Resume();
     manager->PrintInfo("before");
     receiver.Say(std::string("\0\0\1\x2C", 4) + std::string(296, 'x'));  // a 300-byte frame

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -23,19 +24,29 @@ bool WaitFor(const std::atomic<bool>& flag)
     return flag;
 }
 
-// A thread that takes the write side once and says when it is in.
-class Writer {
+// A thread that takes one side of the lock once and says when it got in.
+class Entrant {
 public:
-    explicit Writer(ReadWriteLock& lock)
-        : _thread([this, &lock] {
-              lock.AcquireWrite();
+    Entrant(ReadWriteLock& lock, bool write)
+        : _thread([this, &lock, write] {
+              write ? lock.AcquireWrite() : lock.AcquireRead();
               _bIn = true;
-              lock.ReleaseWrite();
+              write ? lock.ReleaseWrite() : lock.ReleaseRead();
           })
     {
     }
-    ~Writer() { _thread.join(); }
-    const std::atomic<bool>& In() const { return _bIn; }
+    ~Entrant() { _thread.join(); }
+
+    bool GetsIn() { return WaitFor(_bIn); }
+
+    // Kept out until `release` runs, then let in.
+    void ExpectKeptOutUntil(const std::function<void()>& release, const char* whyNot)
+    {
+        Settle();
+        EXPECT_FALSE(_bIn) << whyNot;
+        release();
+        EXPECT_TRUE(GetsIn());
+    }
 
 private:
     std::atomic<bool> _bIn{false};
@@ -111,13 +122,7 @@ TEST(ReadWriteLockThreads, TheWriterMayWriteAgainAndReadUnderItsWrite)
     lock.AcquireRead();
     lock.ReleaseRead();
     lock.ReleaseWrite();
-    {
-        Writer other(lock);
-        Settle();
-        EXPECT_FALSE(other.In()) << "one ReleaseWrite of two let another writer in";
-        lock.ReleaseWrite();
-        EXPECT_TRUE(WaitFor(other.In()));
-    }
+    Entrant(lock, true).ExpectKeptOutUntil([&] { lock.ReleaseWrite(); }, "one ReleaseWrite of two let a writer in");
 }
 
 TEST(ReadWriteLockThreads, AReadHeldWhenTheWriteEndsIsAnOrdinaryRead)
@@ -126,21 +131,8 @@ TEST(ReadWriteLockThreads, AReadHeldWhenTheWriteEndsIsAnOrdinaryRead)
     lock.AcquireWrite();
     lock.AcquireRead();
     lock.ReleaseWrite();
-
-    std::atomic<bool> otherRead{false};
-    std::thread reader([&] {
-        lock.AcquireRead();
-        otherRead = true;
-        lock.ReleaseRead();
-    });
-    EXPECT_TRUE(WaitFor(otherRead)) << "a reader was kept out after the write ended";
-    reader.join();
-
-    Writer other(lock);
-    Settle();
-    EXPECT_FALSE(other.In()) << "a writer got in beside the remaining read";
-    lock.ReleaseRead();
-    EXPECT_TRUE(WaitFor(other.In()));
+    EXPECT_TRUE(Entrant(lock, false).GetsIn()) << "a reader was kept out after the write ended";
+    Entrant(lock, true).ExpectKeptOutUntil([&] { lock.ReleaseRead(); }, "a writer got in beside the remaining read");
 }
 
 TEST(ReadWriteLockThreads, UnmatchedReleasesChangeNothing)
@@ -150,28 +142,13 @@ TEST(ReadWriteLockThreads, UnmatchedReleasesChangeNothing)
     lock.ReleaseRead();
     lock.AcquireRead();
     lock.ReleaseWrite();  // not a writer: must not open the lock to writers
-    {
-        Writer other(lock);
-        Settle();
-        EXPECT_FALSE(other.In());
-        lock.ReleaseRead();
-        EXPECT_TRUE(WaitFor(other.In()));
-    }
+    Entrant(lock, true).ExpectKeptOutUntil([&] { lock.ReleaseRead(); }, "a stray ReleaseWrite let a writer in");
 
     // A write is ended by its writer only.
     lock.AcquireWrite();
     std::thread([&] { lock.ReleaseWrite(); }).join();
-    std::atomic<bool> reading{false};
-    std::thread reader([&] {
-        lock.AcquireRead();
-        reading = true;
-        lock.ReleaseRead();
-    });
-    Settle();
-    EXPECT_FALSE(reading) << "another thread's release let a reader in beside the writer";
-    lock.ReleaseWrite();
-    EXPECT_TRUE(WaitFor(reading));
-    reader.join();
+    Entrant(lock, false).ExpectKeptOutUntil([&] { lock.ReleaseWrite(); },
+                                            "another thread's release let a reader in beside the writer");
 }
 
 }  // namespace

@@ -54,61 +54,6 @@ TEST(SyncThreads, MutexIsReentrantAndExcludesOtherThreads)
     mutex.Release();
 }
 
-TEST(SyncThreads, ReadersShareAndAWriterWaitsForTheLastOfThem)
-{
-    ReadWriteLock lock;
-    Event firstIn(true, false), secondIn(true, false), releaseFirst(true, false);
-    // The first reader leaves from its own thread; the second from the main
-    // thread, so the writer gate is given back by a thread that did not take it.
-    Worker firstReader([&] {
-        lock.AcquireRead();
-        firstIn.Set();
-        releaseFirst.Wait(kInfinite);
-        lock.ReleaseRead();
-    });
-    ASSERT_TRUE(firstIn.Wait(5000));
-    Worker secondReader([&] {
-        lock.AcquireRead();
-        secondIn.Set();
-    });
-    ASSERT_TRUE(secondIn.Wait(5000)) << "a second reader was kept out";
-
-    std::atomic<bool> writing{false};
-    Worker writer([&] {
-        lock.AcquireWrite();
-        writing = true;
-        lock.ReleaseWrite();
-    });
-    GiveOtherThreadsTime();
-    EXPECT_FALSE(writing);
-    releaseFirst.Set();
-    GiveOtherThreadsTime();
-    EXPECT_FALSE(writing) << "the writer got in while a reader was inside";
-    lock.ReleaseRead();
-    for (int i = 0; i < 500 && !writing; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(writing);
-}
-
-TEST(SyncThreads, UnmatchedReleaseReadKeepsTheCountAtZero)
-{
-    ReadWriteLock lock;
-    lock.ReleaseRead();
-    lock.AcquireRead();
-    std::atomic<bool> writing{false};
-    Worker writer([&] {
-        lock.AcquireWrite();
-        writing = true;
-        lock.ReleaseWrite();
-    });
-    GiveOtherThreadsTime();
-    EXPECT_FALSE(writing) << "the reader after an unmatched release did not hold the gate";
-    lock.ReleaseRead();
-    for (int i = 0; i < 500 && !writing; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(writing);
-}
-
 TEST(Sync, EventResetModes)
 {
     Event automatic(false, false);
@@ -263,20 +208,8 @@ TEST(Sync, EventCannotTakeTheNameOfAMutex)
     event.Reset();
     EXPECT_FALSE(event.Wait(10));
 
-    ASSERT_TRUE(mutex.Acquire(0));
-    std::atomic<int> result{-1};
-    {
-        Worker other([&] { result = mutex.Acquire(30) ? 1 : 0; });
-    }
-    EXPECT_EQ(result, 0) << "the mutex no longer excludes";
+    EXPECT_TRUE(mutex.Acquire(0)) << "the event's Set and Reset reached the mutex";
     mutex.Release();
-    {
-        Worker other([&] {
-            result = mutex.Acquire(1000) ? 1 : 0;
-            mutex.Release();
-        });
-    }
-    EXPECT_EQ(result, 1);
 }
 
 TEST(Sync, MutexCannotTakeTheNameOfAnEvent)

@@ -51,17 +51,21 @@ private:
 
 std::wstring Wide(const char* text) { return utf8util::Utf8ToUtf16(text); }
 
+// The console manager, with its log-file console writing into `directory`.
+Vexir::IMgrConsole* LogToFileIn(const char* directory)
+{
+    Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+    auto* settings = static_cast<Vexir::IFileConsoleInterface*>(
+        consoles->GetConsole(Vexir::IMgrConsole::File)->GetInterface(Vexir::InterfaceBase::File));
+    settings->SetDirectory(directory);
+    return consoles;
+}
+
 // A host global that makes the console manager before anything else of the
 // library exists, and logs once more when the process ends.
 class LogsInItsDestructor {
 public:
-    explicit LogsInItsDestructor(const char* directory)
-    {
-        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
-        auto* settings = static_cast<Vexir::IFileConsoleInterface*>(
-            consoles->GetConsole(Vexir::IMgrConsole::File)->GetInterface(Vexir::InterfaceBase::File));
-        settings->SetDirectory(directory);
-    }
+    explicit LogsInItsDestructor(const char* directory) { LogToFileIn(directory); }
     ~LogsInItsDestructor() { Vexir::GetMgrConsole()->PrintInfo("from a static destructor"); }
 };
 
@@ -108,10 +112,7 @@ int Run(const std::string& command, const char* argument)
         return 0;
     }
     if (command == "log-and-die") {
-        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
-        auto* settings = static_cast<Vexir::IFileConsoleInterface*>(
-            consoles->GetConsole(Vexir::IMgrConsole::File)->GetInterface(Vexir::InterfaceBase::File));
-        settings->SetDirectory(argument);
+        Vexir::IMgrConsole* consoles = LogToFileIn(argument);
         consoles->PrintInfo("last words before the kill");
         VexirTest::KillThisProcess();
     }
@@ -125,10 +126,7 @@ int Run(const std::string& command, const char* argument)
     }
     if (command == "log-while-exiting") {
         // A thread that is still logging when the process ends.
-        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
-        auto* settings = static_cast<Vexir::IFileConsoleInterface*>(
-            consoles->GetConsole(Vexir::IMgrConsole::File)->GetInterface(Vexir::InterfaceBase::File));
-        settings->SetDirectory(argument);
+        Vexir::IMgrConsole* consoles = LogToFileIn(argument);
         std::thread([consoles] {
             for (int i = 0;; ++i)
                 consoles->PrintInfo("from the thread %d", i);
