@@ -4,8 +4,8 @@
 #include "Console/WideFormat.h"
 
 #include <cerrno>
+#include <cstring>
 #include <cwchar>
-#include <string>
 #include <locale.h>
 
 namespace Vexir {
@@ -17,13 +17,16 @@ const std::size_t kLargestWideText = std::size_t(1) << 22;
 
 // The host's locale with a UTF-8 character type, made again only when the
 // host's locale has changed since. Messages are formatted under the console
-// manager's lock, which guards this too.
+// manager's lock, which guards this too. Plain storage, so that a message
+// logged by an exit handler after the runtime's static destructors finds it.
 locale_t HostLocaleWithUtf8Text()
 {
-    static std::string s_sMadeFor;
+    static char s_aMadeFor[512];
     static locale_t s_hLocale = nullptr;
     const char* host = setlocale(LC_ALL, nullptr);
-    if (s_hLocale && host && s_sMadeFor == host)
+    if (!host)
+        host = "";
+    if (s_hLocale && std::strcmp(s_aMadeFor, host) == 0)
         return s_hLocale;
     if (s_hLocale)
         freelocale(s_hLocale);
@@ -31,7 +34,11 @@ locale_t HostLocaleWithUtf8Text()
     s_hLocale = base ? newlocale(LC_CTYPE_MASK, "C.UTF-8", base) : nullptr;
     if (!s_hLocale && base)
         freelocale(base);
-    s_sMadeFor = host ? host : "";
+    // A name too long to keep never matches, and the locale is made anew.
+    const std::size_t length = std::strlen(host);
+    s_aMadeFor[0] = '\0';
+    if (length < sizeof s_aMadeFor)
+        std::memcpy(s_aMadeFor, host, length + 1);
     return s_hLocale;
 }
 

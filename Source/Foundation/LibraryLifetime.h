@@ -6,7 +6,7 @@
 // find the console or file manager already gone. Instead the managers live in
 // storage without a destructor and are torn down together by the library's own
 // unload hook, which runs after all of those (the shared object's finaliser on
-// Linux, process detach on Windows), in an order of our choosing.
+// Linux, the detach of FreeLibrary on Windows), in an order of our choosing.
 #pragma once
 
 #include <atomic>
