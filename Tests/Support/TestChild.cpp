@@ -7,6 +7,7 @@
 #include <Vexir/Sync.h>
 #include <Vexir/Utf8Util.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -127,9 +128,12 @@ int Run(const std::string& command, const char* argument)
     if (command == "log-while-exiting") {
         // A thread that is still logging when the process ends.
         Vexir::IMgrConsole* consoles = LogToFileIn(argument);
+        static std::atomic<bool> logging{false};
         std::thread([consoles] {
-            for (int i = 0;; ++i)
+            for (int i = 0;; ++i) {
                 consoles->PrintInfo("from the thread %d", i);
+                logging = true;
+            }
         }).detach();
         // As hosts write it: the manager asked for at every call, the table changed.
         std::thread([] {
@@ -138,6 +142,9 @@ int Run(const std::string& command, const char* argument)
                 Vexir::GetMgrConsole()->PrintInfo("from the other thread %d", i);
             }
         }).detach();
+        // A loaded machine may not have started the thread yet; exit mid-stream, not before it.
+        while (!logging)
+            std::this_thread::yield();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return 0;
     }
