@@ -21,20 +21,27 @@ void NetListenSocket::Init(unsigned int address, unsigned short port)
         CORE_ASSERT_MSG(0, "Failed to create network socket");
         return;
     }
+    // The caller learns why from GetLastSocketError, so the error of the call
+    // that failed outlives the close and the assertion's own output.
+    int error = 0;
     if (!SetReuseAddress(_hSocket)) {
+        error = LastSocketError();
         CloseConnection();
         CORE_ASSERT_MSG(0, "Failed to set socket option");
-        return;
-    }
-    if (!BindTo(_hSocket, address, port)) {
+    } else if (!BindTo(_hSocket, address, port)) {
+        error = LastSocketError();
         CloseConnection();
         CORE_ASSERT_MSG(0, "Failed to bind socket to port");
-        return;
+    } else {
+        SetBlocking(0);
+        if (!ListenOn(_hSocket, 256)) {
+            error = LastSocketError();
+            CloseConnection();
+            CORE_ASSERT_MSG(0, "Socket error when attemping to listen to the socket");
+        }
     }
-    SetBlocking(0);
-    if (!ListenOn(_hSocket, 256)) {
-        CloseConnection();
-        CORE_ASSERT_MSG(0, "Socket error when attemping to listen to the socket");
+    if (error != 0) {
+        SetLastSocketError(error);
         return;
     }
     // The port actually bound, which tells the caller of port 0 where it is.
@@ -50,11 +57,6 @@ SocketHandle NetListenSocket::AcceptConnection(unsigned int* peer)
     return accepted;
 }
 
-unsigned int ParseIPv4Address(const std::string& text)
-{
-    unsigned int address = 0xFFFFFFFFu;
-    return ParseDotted(text, address) ? address : 0xFFFFFFFFu;
-}
 
 }  // namespace Network
 }  // namespace Vexir

@@ -48,7 +48,7 @@ void DeleteAll(std::list<IPacket*>& packets)
 NetSocket::NetSocket()
     : _hSocket(kInvalidSocket), _iId(0), _uState(Open), _pManager(nullptr), _aReceiveBuffer{}, _uHeld(0),
       _uReadOffset(0), _bBinaryMode(false), _iSentOfFront(0), _uDeadline(0), _uPeerAddress(0), _bInternal(false),
-      _uCreationTime(0)
+      _uCreationTime(0), _eCloseCause(NotClosing)
 {
 }
 
@@ -93,7 +93,7 @@ void NetSocket::HandleOutput()
                 _pManager->_uBytesSent += static_cast<unsigned int>(sent);
             _iSentOfFront += sent;
         } else if (sent < 0 && LastSocketError() != kWouldBlock) {
-            _uState |= Closing;
+            MarkClosing(SendFailed);
         }
         if (static_cast<std::uint32_t>(_iSentOfFront) >= size) {
             delete front;
@@ -110,32 +110,32 @@ bool NetSocket::CutPackets(std::uint32_t& total, bool& cutAny)
     while (_bBinaryMode ? total >= 4 : total > 0) {
         const unsigned char* start = _aReceiveBuffer + _uReadOffset;
         std::uint32_t length;
-        IPacket* packet;
+        IPacket* pPacket;
         if (_bBinaryMode) {
             length = BigEndian32(start);
             // A length below the prefix cannot frame anything: as fatal as one
             // above the largest frame, which is known once the frame is held.
             if (length < 4) {
-                _uState |= Closing;
+                MarkClosing(FrameRefused);
                 return false;
             }
             if (length > total)
                 break;
             if (length > kLargestFrame) {
-                _uState |= Closing;
+                MarkClosing(FrameRefused);
                 return false;
             }
-            packet = new BinaryPacket(start + 4, length - 4);
-            CORE_ASSERT(packet);
+            pPacket = new BinaryPacket(start + 4, length - 4);
+            CORE_ASSERT(pPacket);
         } else {
             const void* end = std::memchr(start, '\r', total);
             if (!end)
                 break;
             length = static_cast<std::uint32_t>(static_cast<const unsigned char*>(end) - start) + 1;
-            packet = new TextPacket(start, length);
-            CORE_ASSERT(packet);
+            pPacket = new TextPacket(start, length);
+            CORE_ASSERT(pPacket);
         }
-        _lInList.push_back(packet);
+        _lInList.push_back(pPacket);
         _uReadOffset += length;
         total -= length;
         cutAny = true;
@@ -149,13 +149,14 @@ void NetSocket::HandleInput()
     const int received = ReceiveBytes(_hSocket, _aReceiveBuffer + _uReadOffset + _uHeld, free);
     if (received == 0) {
         // The peer closed its side: nothing more will come.
-        _uState |= Closing;
+        MarkClosing(PeerClosed);
         return;
     }
     if (received < 0 && LastSocketError() == kWouldBlock)
         return;  // a non-blocking socket woken for nothing: not an error
     if (received < 0) {
         std::cout << "SOCKET error: " << ErrorText(LastSocketError()) << '\n' << std::flush;
+        MarkClosing(ReceiveFailed);
         _uState = Closing;
         return;
     }
@@ -171,7 +172,7 @@ void NetSocket::HandleInput()
     } else if (_uReadOffset + kLargestFrame + _uHeld > kReceiveBufferSize) {
         if (_uHeld == kReceiveBufferSize) {
             // A text line longer than the whole buffer can never be cut.
-            _uState |= Closing;
+            MarkClosing(LineTooLong);
             return;
         }
         std::memmove(_aReceiveBuffer, _aReceiveBuffer + _uReadOffset, _uHeld);
@@ -233,7 +234,7 @@ int NetSocket::SendNow(IPacket* packet)
         const int sent = SendBytes(_hSocket, packet->GetData() + total, size - total);
         if (sent <= 0) {
             if (!(sent < 0 && LastSocketError() == kWouldBlock))
-                _uState |= Closing;
+                MarkClosing(SendFailed);
             return static_cast<int>(total);
         }
         if (_pManager)
@@ -243,7 +244,16 @@ int NetSocket::SendNow(IPacket* packet)
     return static_cast<int>(total);
 }
 
-void NetSocket::HandleException() { _uState |= Closing; }
+void NetSocket::HandleException() { MarkClosing(SocketException); }
+
+void NetSocket::MarkClosing(CloseCause cause)
+{
+    _uState |= Closing;
+    if (_eCloseCause == NotClosing)
+        _eCloseCause = cause;
+}
+
+int GetLastSocketError() { return LastSocketError(); }
 
 }  // namespace Network
 }  // namespace Vexir

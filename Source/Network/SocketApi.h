@@ -33,6 +33,7 @@ int ReceiveBytes(SocketHandle socket, unsigned char* buffer, std::size_t size);
 int SendBytes(SocketHandle socket, const unsigned char* data, std::size_t size);
 // The last socket error as a Windows Sockets code.
 int LastSocketError();
+void SetLastSocketError(int code);
 
 struct SocketWait {
     SocketHandle socket;
@@ -48,7 +49,6 @@ std::uint32_t SystemMilliseconds();
 
 bool ResolveHost(const std::string& name, unsigned int& address);
 bool ReverseLookup(unsigned int address, std::string& name);
-bool ParseDotted(const std::string& text, unsigned int& address);
 
 }  // namespace Network
 }  // namespace Vexir

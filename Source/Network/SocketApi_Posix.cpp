@@ -178,6 +178,8 @@ int SendBytes(SocketHandle socket, const unsigned char* data, std::size_t size)
 
 int LastSocketError() { return s_iLastError; }
 
+void SetLastSocketError(int code) { s_iLastError = code; }
+
 int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeoutUsec)
 {
     // An empty wait is an error, as select with three empty sets is on Windows.
@@ -236,15 +238,6 @@ bool ReverseLookup(unsigned int address, std::string& name)
                     NI_NAMEREQD) != 0)
         return false;
     name = host;
-    return true;
-}
-
-bool ParseDotted(const std::string& text, unsigned int& address)
-{
-    in_addr parsed{};
-    if (inet_pton(AF_INET, text.c_str(), &parsed) != 1)
-        return false;
-    address = ntohl(parsed.s_addr);
     return true;
 }
 

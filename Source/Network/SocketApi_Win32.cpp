@@ -1,5 +1,9 @@
-// Windows layer of the socket classes: Windows Sockets 2.2 and select, whose
-// sets hold at most 64 sockets.
+// Windows layer of the socket classes: Windows Sockets 2.2 and select.
+//
+// A select set holds FD_SETSIZE sockets, 64 unless said otherwise before the
+// first Windows Sockets header; a server with more clients than that would
+// never hear from the rest, so the sets here are made larger.
+#define FD_SETSIZE 1024
 #include "Network/SocketApi.h"
 
 #include <winsock2.h>
@@ -51,10 +55,15 @@ bool SetNoDelay(SocketHandle socket)
     return setsockopt(Native(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on) == 0;
 }
 
+// On Windows SO_REUSEADDR lets a second socket bind a port that another is
+// listening on and take its connections; a listener that must be told "in use"
+// asks for the port to itself instead. (A port whose old connections are still
+// closing binds on Windows without help.)
 bool SetReuseAddress(SocketHandle socket)
 {
     const int on = 1;
-    return setsockopt(Native(socket), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) == 0;
+    return setsockopt(Native(socket), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
+                      sizeof on) == 0;
 }
 
 void SetDontLinger(SocketHandle socket) { setsockopt(Native(socket), SOL_SOCKET, SO_DONTLINGER, nullptr, 0); }
@@ -118,6 +127,8 @@ int SendBytes(SocketHandle socket, const unsigned char* data, std::size_t size)
 
 int LastSocketError() { return WSAGetLastError(); }
 
+void SetLastSocketError(int code) { WSASetLastError(code); }
+
 int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeoutUsec)
 {
     fd_set reads, writes, exceptions;
@@ -167,15 +178,6 @@ bool ReverseLookup(unsigned int address, std::string& name)
                     NI_NAMEREQD) != 0)
         return false;
     name = host;
-    return true;
-}
-
-bool ParseDotted(const std::string& text, unsigned int& address)
-{
-    const unsigned long parsed = inet_addr(text.c_str());
-    if (parsed == INADDR_NONE && text != "255.255.255.255")
-        return false;
-    address = ntohl(parsed);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace VexirTest {
 
@@ -43,10 +44,12 @@ public:
     void OnSocketClosing(Vexir::Network::NetSocket* socket) override
     {
         ++closings;
+        causes.push_back(socket->GetCloseCause());
         if (keep)
             socket->SetState(Vexir::Network::NetSocket::CloseKeep);
     }
     int closings = 0;
+    std::vector<Vexir::Network::NetSocket::CloseCause> causes;
     bool keep = false;
 };
 

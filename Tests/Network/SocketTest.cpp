@@ -64,7 +64,7 @@ TEST(Sockets, FrameLengthsOutsideFourTo256CloseTheSocket)
         frame[0] = 0, frame[1] = 0, frame[2] = static_cast<char>(length >> 8), frame[3] = static_cast<char>(length);
         pair.Deliver(frame);
         ASSERT_TRUE(pair.PumpUntil([&] { return !pair.Alive(); })) << "length " << length;
-        EXPECT_EQ(pair.manager.closings, 1);
+        EXPECT_EQ(pair.manager.causes, std::vector<NetSocket::CloseCause>{NetSocket::FrameRefused});
     }
     SocketPair largest(true);
     largest.Deliver(Frame(std::string(252, 'y')));
@@ -97,6 +97,7 @@ TEST(Sockets, ALineLongerThanTheBufferClosesTheSocket)
         pair.PumpUntil([&] { return !pair.Alive() || pair.socket->Held() >= std::min(i * 65536u, 131072u); });
     }
     EXPECT_FALSE(pair.Alive());
+    EXPECT_EQ(pair.manager.causes, std::vector<NetSocket::CloseCause>{NetSocket::LineTooLong});
 }
 
 TEST(Sockets, APeerThatClosesIsClosedHereToo)
@@ -104,6 +105,7 @@ TEST(Sockets, APeerThatClosesIsClosedHereToo)
     SocketPair pair(true);
     pair.peer->CloseConnection();
     EXPECT_TRUE(pair.PumpUntil([&] { return !pair.Alive(); }));
+    EXPECT_EQ(pair.manager.causes, std::vector<NetSocket::CloseCause>{NetSocket::PeerClosed});
 }
 
 // More than the connection can take at once: each packet leaves in pieces as
@@ -176,8 +178,24 @@ TEST(Sockets, AListeningSocketUnderAManagerFailsItsInheritedInput)
     for (int pass = 0; pass < 200 && manager.GetSocketCount() == 1; ++pass)
         manager.DoSelect(0, 5000, 1);
     EXPECT_EQ(manager.GetSocketCount(), 0u);
-    EXPECT_EQ(manager.closings, 1);
-    EXPECT_NE(capture.Output().find("SOCKET error: "), std::string::npos);
+    EXPECT_EQ(manager.causes, std::vector<NetSocket::CloseCause>{NetSocket::ReceiveFailed});
+    EXPECT_EQ(capture.Output(), "SOCKET error: Unknown.\n");
+}
+
+TEST(Sockets, AFailedListenSaysWhy)
+{
+    MgrSocketBase library;
+    ASSERT_TRUE(library.Init());
+    NetListenSocket first;
+    first.Init(0x7F000001u, 0);
+    ASSERT_NE(first.GetPort(), 0);
+    VexirTest::TestAssertHandler handler;
+    NetListenSocket second;
+    second.Init(0x7F000001u, first.GetPort());
+    EXPECT_EQ(second.GetPort(), 0);
+    EXPECT_EQ(GetLastSocketError(), 10048) << "the address is in use";
+    ASSERT_EQ(handler.reports.size(), 1u);
+    EXPECT_EQ(handler.reports[0].message, "Failed to bind socket to port");
 }
 
 TEST(Sockets, SubnetsAndNames)
@@ -193,8 +211,18 @@ TEST(Sockets, SubnetsAndNames)
     EXPECT_EQ(manager.GetHostByName("no-such-host.invalid"), 0u);
     ASSERT_EQ(handler.reports.size(), 1u);
     EXPECT_EQ(handler.reports[0].message, "Error with GetHostByName");
+}
+
+// One reading on every platform: the four-part decimal form and nothing else.
+TEST(Sockets, DottedAddressesAreReadStrictly)
+{
     EXPECT_EQ(ParseIPv4Address("10.1.2.3"), 0x0A010203u);
-    EXPECT_EQ(ParseIPv4Address("localhost"), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseIPv4Address("0.0.0.0"), 0u);
+    EXPECT_EQ(ParseIPv4Address("192.168.100.254"), 0xC0A864FEu);
+    for (const char* refused : {"localhost", "127.1", "127.0.1", "0x7f.0.0.1", "0x7F000001", "2130706433",
+                                "010.0.0.1", "127.0.0.01", "256.0.0.1", "1.2.3.4.", ".1.2.3.4", "1.2.3.4.5",
+                                "1..2.3", " 1.2.3.4", "1.2.3.4 ", "+1.2.3.4", "1.2.3.-4", "1.2.3.1000", ""})
+        EXPECT_EQ(ParseIPv4Address(refused), 0xFFFFFFFFu) << '"' << refused << '"';
 }
 
 TEST(Sockets, PeakCountAndIdsGrow)

@@ -8,7 +8,7 @@
 // HandleOutput, HandleInput and TimeOut of a socket are the points to override.
 // One thread drives a manager.
 //
-// Windows waits with select, whose sets hold at most 64 sockets each (further
+// Windows waits with select, whose sets hold at most 1024 sockets each (further
 // sockets sit out the pass). Linux waits with poll and has no such limit; its
 // socket errors are reported with the Windows Sockets codes they correspond to.
 #pragma once
@@ -82,6 +82,16 @@ public:
     enum : std::uint32_t { kReceiveBufferSize = 0x20000, kLargestFrame = 256 };
     // State bits: bit 0 marks the socket for closing; 2 is closed and kept.
     enum : std::uint32_t { Open = 0, Closing = 1, ClosedKept = 2, CloseKeep = 3 };
+    // Why the socket marked itself for closing, the first cause that did.
+    enum CloseCause : int {
+        NotClosing = 0,
+        PeerClosed,       // the other end closed the connection
+        ReceiveFailed,    // a receive failed (the line "SOCKET error: ..." was printed)
+        SendFailed,       // a send failed with an error other than would-block
+        FrameRefused,     // a binary frame whose length is below 4 or above 256
+        LineTooLong,      // a text line that cannot fit the receive buffer
+        SocketException,  // the wait reported an exception
+    };
 
     NetSocket();
     // Takes over an open socket, for example from AcceptConnection.
@@ -108,6 +118,8 @@ public:
     // Sends at once, bypassing the queue; the count of bytes sent.
     int SendNow(IPacket* packet);
     void HandleException();
+    // NotClosing also when derived code set the state itself.
+    CloseCause GetCloseCause() const { return _eCloseCause; }
 
 protected:
     friend class MgrSocketBase;
@@ -115,6 +127,7 @@ protected:
     // Cuts as many packets as the held bytes hold; false when the socket was
     // marked for closing on the way.
     bool CutPackets(std::uint32_t& total, bool& cutAny);
+    void MarkClosing(CloseCause cause);
 
     SocketHandle _hSocket;
     int _iId;
@@ -131,6 +144,7 @@ protected:
     unsigned int _uPeerAddress;
     bool _bInternal;
     std::uint32_t _uCreationTime;
+    CloseCause _eCloseCause;
 };
 
 class VEXIR_API NetListenSocket : public NetSocket {
@@ -153,7 +167,14 @@ protected:
 };
 
 // "1.2.3.4" in host byte order; 0xFFFFFFFF for a text that is no dotted address.
+// Only the four-part decimal form is taken, on every platform: no short forms
+// ("127.1"), no hexadecimal or octal parts, no leading zeros, no blanks.
 VEXIR_API unsigned int ParseIPv4Address(const std::string& text);
+
+// The calling thread's last socket error as a Windows Sockets code (10048: the
+// address is in use, 10024: out of descriptors). After a NetListenSocket::Init
+// that failed it tells why.
+VEXIR_API int GetLastSocketError();
 
 }  // namespace Network
 }  // namespace Vexir
