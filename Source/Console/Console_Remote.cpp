@@ -55,6 +55,16 @@ std::string DropNotice(unsigned long long dropped)
            " dropped while the receiver was not taking them\n";
 }
 
+// The length of the longest start of `text` within `limit` bytes that does not
+// end inside a UTF-8 sequence.
+std::size_t CutPoint(const char* text, std::size_t limit)
+{
+    std::size_t cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return cut;
+}
+
 // The console's end of the connection. The program sends nothing; whatever
 // arrives all the same is read and thrown away unframed, so that a peer that
 // talks can neither fill the host's memory nor, with bytes that frame nothing,
@@ -106,7 +116,7 @@ int RemoteConsoleClient::ConnectSocket()
 
 Console_Remote::Console_Remote(IMgrConsole* manager)
     : _pManager(manager), _pRemoteInterface(new (std::nothrow) RemoteInterface(this)), _pClient(nullptr),
-      _iSocketId(-1), _uBytesQueued(0), _uDropped(0)
+      _iSocketId(-1), _uBytesQueued(0), _uDropped(0), _bLost(false)
 {
     CORE_ASSERT_MSG(_pRemoteInterface != NULL, "Failed to create Console_Remote::RemoteInterface");
 }
@@ -135,11 +145,39 @@ void Console_Remote::Disconnect()
     _iSocketId = -1;
     _uBytesQueued = 0;
     _uDropped = 0;
+    _dQueuedMessages.clear();
+    _bLost = false;
+}
+
+void Console_Remote::LoseConnection()
+{
+    unsigned long long lost = _uDropped;
+    for (unsigned long long messages : _dQueuedMessages)
+        lost += messages;
+    Disconnect();
+    _uDropped = lost;
+    _bLost = true;
+}
+
+void Console_Remote::Pump()
+{
+    _pClient->DoSelect(0, 0, 1);
+    if (!_pClient->IsConnected()) {
+        LoseConnection();
+        return;
+    }
+    while (_dQueuedMessages.size() > _pClient->QueuedPackets())
+        _dQueuedMessages.pop_front();
 }
 
 bool Console_Remote::Connect(const std::string& address)
 {
+    // Messages lost with an earlier connection are still owed a notice.
+    const bool lost = _bLost;
+    const unsigned long long dropped = _uDropped;
     Disconnect();
+    _bLost = lost;
+    _uDropped = dropped;
     auto* client = new (std::nothrow) RemoteConsoleClient(Network::ParseIPv4Address(address));
     if (!client)
         return false;
@@ -151,6 +189,7 @@ bool Console_Remote::Connect(const std::string& address)
         return false;
     }
     _iSocketId = id;
+    _bLost = false;
     return true;
 }
 
@@ -185,34 +224,43 @@ bool Console_Remote::QueueWire()
 
 void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* text)
 {
-    if (!_pClient || _iSocketId == -1)
+    if (!_pClient || _iSocketId == -1) {
+        if (_bLost)
+            ++_uDropped;
         return;
+    }
     // Make what room the receiver gives now; with nothing waiting, the pass
     // after queueing does this message's sending.
     if (QueuedBytes() > 0)
-        _pClient->DoSelect(0, 0, 1);
-    if (!_pClient->IsConnected()) {
-        Disconnect();
-        return;
-    }
-    _sWire.clear();
-    if (_uDropped > 0) {
-        const std::string notice = DropNotice(_uDropped);
-        AppendMessage(_sWire, Normal, Warning, notice.c_str(), notice.size());
-    }
-    AppendMessage(_sWire, kind, level, text, text ? std::strlen(text) : 0);
-    if (!Fits(_sWire.size())) {
+        Pump();
+    if (!_pClient) {
         ++_uDropped;
         return;
     }
-    if (QueueWire())
-        _uDropped = 0;
+    _sWire.clear();
+    const unsigned long long noticed = _uDropped;
+    if (noticed > 0) {
+        const std::string notice = DropNotice(noticed);
+        AppendMessage(_sWire, Normal, Warning, notice.c_str(), notice.size());
+    }
+    std::size_t length = text ? std::strlen(text) : 0;
+    std::string cut;
+    if (length > kLargestText) {
+        cut.assign(text, CutPoint(text, kLargestText - std::strlen(kCutMark))).append(kCutMark);
+        text = cut.c_str();
+        length = cut.size();
+    }
+    AppendMessage(_sWire, kind, level, text, length);
+    if (!Fits(_sWire.size()) || !QueueWire()) {
+        ++_uDropped;
+        return;
+    }
+    _dQueuedMessages.push_back(noticed + 1);
+    _uDropped = 0;
     // One huge message must not keep its buffer beside the queue for ever.
     if (_sWire.capacity() > 65536)
         std::string().swap(_sWire);
-    _pClient->DoSelect(0, 0, 1);
-    if (!_pClient->IsConnected())
-        Disconnect();
+    Pump();
 }
 
 }  // namespace Vexir

@@ -11,10 +11,17 @@
 // there is room again, a Warning saying how many were dropped goes first.
 // Disconnecting, connecting elsewhere and destruction give the queue at most
 // kFlushMilliseconds to drain, then close.
+//
+// When the receiver goes away, what was still queued and every message logged
+// until the next successful Connect are counted as dropped, and the notice
+// goes first on the new connection. A message longer than kLargestText is cut
+// to that length (the program takes no more), ending in kCutMark.
 #pragma once
 
 #include <Vexir/Console.h>
 #include <Vexir/Network/Sockets.h>
+
+#include <deque>
 
 #include "Console/RemoteLaunch.h"
 
@@ -47,6 +54,8 @@ public:
     // list node, the allocator's own), counted against the limit.
     static const std::size_t kPacketCost = 96;
     static const unsigned kFlushMilliseconds = 2000;
+    static const std::size_t kLargestText = 1u << 20;
+    static constexpr const char* kCutMark = " [cut: the message was longer than 1 MiB]";
 
     explicit Console_Remote(IMgrConsole* manager);
     ~Console_Remote() override;
@@ -73,6 +82,10 @@ private:
 
     bool Connect(const std::string& address);
     void Disconnect();
+    // The receiver went away: what it had not taken counts as dropped.
+    void LoseConnection();
+    // Sends queued output and notices packets that have left, or the loss.
+    void Pump();
     // Bytes handed to the client that have not left yet.
     std::size_t QueuedBytes() const;
     bool Fits(std::size_t bytes) const;
@@ -85,6 +98,10 @@ private:
     // Counted modulo 2^32, as the client counts the bytes it sent.
     unsigned int _uBytesQueued;
     unsigned long long _uDropped;
+    // For each queued packet, oldest first: the messages it carries (one, and
+    // those counted by a drop notice in front of it).
+    std::deque<unsigned long long> _dQueuedMessages;
+    bool _bLost;  // the connection was lost, not closed by the host
     std::string _sWire;  // the message being queued, kept to reuse its storage
     LaunchedProcess _process;
 };

@@ -134,6 +134,27 @@ std::vector<std::string> Messages(const std::string& bytes)
     return messages;
 }
 
+// What a stream of messages "m000001"... and drop notices adds up to.
+struct Tally {
+    explicit Tally(const std::vector<std::string>& messages)
+    {
+        for (const std::string& message : messages) {
+            unsigned long long count = 0;
+            int id = -1;
+            if (std::sscanf(message.c_str(), "Remote console: %llu messages were dropped", &count) == 1) {
+                dropped += static_cast<long long>(count);
+            } else if (std::sscanf(message.c_str(), "m%d", &id) == 1) {
+                ordered = ordered && id > last;
+                last = id;
+                ++received;
+            }
+        }
+    }
+    long long received = 0, dropped = 0;
+    int last = -1;
+    bool ordered = true;
+};
+
 std::string Frame(const std::string& payload)
 {
     BinaryPacket packet(payload.data(), static_cast<std::uint32_t>(payload.size()));
@@ -204,8 +225,8 @@ void WaitForSize(const std::string& path, std::uintmax_t size)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
-// Ten thousand messages of random bytes and UTF-8 text reach the program's log
-// whole and in order.
+// Ten thousand messages of random printable text, tabs and UTF-8 reach the
+// program's log whole and in order.
 TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
 {
     VexirTest::ScratchDirectory scratch;
@@ -233,7 +254,7 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
         const std::size_t length = random() % 1001;
         if (i % 2 == 0) {
             for (std::size_t k = 0; k < length; ++k)
-                text += static_cast<char>(1 + random() % 255);
+                text += static_cast<char>(random() % 96 == 0 ? '\t' : 0x20 + random() % 95);
         } else {
             while (text.size() + utf8.size() <= length)
                 text += utf8;
@@ -321,26 +342,73 @@ TEST_F(Console_RemoteTest, AReceiverThatStopsReadingNeverBlocksTheHost)
     for (int pass = 0; pass < 5000 && Messages(receiver.Capture()->Bytes()).back().compare(0, 7, last) != 0; ++pass)
         receiver.Pump();
 
-    const std::vector<std::string> messages = Messages(receiver.Capture()->Bytes());
-    long long received = 0, dropped = 0;
-    int previous = -1;
-    bool ordered = true;
-    for (const std::string& message : messages) {
-        unsigned long long count = 0;
-        int id = -1;
-        if (std::sscanf(message.c_str(), "Remote console: %llu messages were dropped", &count) == 1) {
-            dropped += static_cast<long long>(count);
-        } else if (std::sscanf(message.c_str(), "m%d", &id) == 1) {
-            ordered = ordered && id > previous;
-            previous = id;
-            ++received;
-        }
-    }
+    const Tally tally(Messages(receiver.Capture()->Bytes()));
     EXPECT_GE(notices, 1) << "the drops were never reported";
-    EXPECT_GT(dropped, 0);
-    EXPECT_TRUE(ordered);
-    EXPECT_EQ(previous, total - 1) << "the last message did not arrive";
-    EXPECT_EQ(received + dropped, total) << "messages were lost without being counted";
+    EXPECT_GT(tally.dropped, 0);
+    EXPECT_TRUE(tally.ordered);
+    EXPECT_EQ(tally.last, total - 1) << "the last message did not arrive";
+    EXPECT_EQ(tally.received + tally.dropped, total) << "messages were lost without being counted";
+    manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// A receiver that goes away and comes back: logging goes on without waiting,
+// and the next connection starts with a notice counting what was lost between.
+TEST_F(Console_RemoteTest, AReceiverThatComesBackIsToldWhatWasLost)
+{
+    std::vector<std::string> messages;
+    int logged = 0;
+    {
+        Receiver first;
+        ASSERT_TRUE(first.Connect(manager));
+        first.Resume();
+        for (; logged < 100; ++logged)
+            manager->PrintInfo("m%06d", logged);
+        for (int pass = 0; pass < 5000 && Messages(first.Capture()->Bytes()).size() < 100; ++pass)
+            first.Pump();
+        messages = Messages(first.Capture()->Bytes());
+    }
+    const ManualTimer away;
+    for (; logged < 300; ++logged)
+        manager->PrintInfo("m%06d", logged);
+    EXPECT_LT(away.Elapsed(), 2000.0) << "logging waited for a receiver that had gone";
+
+    Receiver second;
+    ASSERT_TRUE(second.Connect(manager)) << "an explicit Connect resumes";
+    second.Resume();
+    for (; logged < 310; ++logged)
+        manager->PrintInfo("m%06d", logged);
+    for (int pass = 0; pass < 5000 && Messages(second.Capture()->Bytes()).size() < 11; ++pass)
+        second.Pump();
+    const std::vector<std::string> later = Messages(second.Capture()->Bytes());
+    ASSERT_FALSE(later.empty());
+    EXPECT_EQ(later.front(), "Remote console: 200 messages were dropped while the receiver was not taking them\n");
+    messages.insert(messages.end(), later.begin(), later.end());
+    const Tally tally(messages);
+    EXPECT_TRUE(tally.ordered);
+    EXPECT_EQ(tally.last, logged - 1);
+    EXPECT_EQ(tally.received + tally.dropped, logged) << "messages were lost without being counted";
+    manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// The receiving program takes messages of up to 1 MiB; a longer one is cut,
+// never inside a character, and says so.
+TEST_F(Console_RemoteTest, AMessageOverOneMebibyteIsCutBetweenCharacters)
+{
+    Receiver receiver;
+    ASSERT_TRUE(receiver.Connect(manager));
+    receiver.Resume();
+    const std::string mark = " [cut: the message was longer than 1 MiB]";
+    const std::size_t room = (1u << 20) - mark.size();
+    // A two-byte character whose second byte would be the first one cut.
+    const std::string text = std::string(room - 1, 'a') + "\xC3\xBC" + std::string(100, 'b');
+    manager->PrintInfo("%s", text.c_str());
+    manager->PrintInfo("next");
+    for (int pass = 0; pass < 20000 && Messages(receiver.Capture()->Bytes()).size() < 2; ++pass)
+        receiver.Pump();
+    const std::vector<std::string> messages = Messages(receiver.Capture()->Bytes());
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0] == std::string(room - 1, 'a') + mark) << messages[0].size() << " bytes";
+    EXPECT_EQ(messages[1], "next");
     manager->DestroyConsole(IMgrConsole::Remote);
 }
 
