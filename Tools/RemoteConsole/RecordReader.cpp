@@ -1,12 +1,16 @@
 #include "RecordReader.h"
 
 #include <cctype>
+#include <utility>
 
 namespace RemoteConsole {
 
 namespace {
 
 const long kLargestChunk = 225;
+// The chunks of the longest message taken: 224 characters each, and one more
+// for the terminating zero when the text fills its last chunk.
+const long kMostChunks = static_cast<long>(kLargestText / 224 + 1);
 
 // Reads a decimal number of at most nine digits and the blank after it.
 bool ReadNumber(const std::string& text, std::size_t& at, long& value)
@@ -38,6 +42,10 @@ bool RecordReader::ReadHeader(const std::string& record, std::string& error)
         error = "a header with kind " + std::to_string(kind) + " and " + std::to_string(chunks) + " chunks";
         return false;
     }
+    if (chunks > kMostChunks) {
+        error = "a header announcing " + std::to_string(chunks) + " chunks, more than a message of 1 MiB takes";
+        return false;
+    }
     _message = Message{static_cast<int>(kind), static_cast<int>(level), std::string()};
     _iChunksLeft = chunks;
     return true;
@@ -51,6 +59,10 @@ bool RecordReader::ReadChunk(const std::string& record, std::string& error)
         count > kLargestChunk || record.size() != at + static_cast<std::size_t>(count) + 3 ||
         record.compare(at + static_cast<std::size_t>(count), 3, " \r\n") != 0) {
         error = "a malformed chunk record";
+        return false;
+    }
+    if (_message.text.size() + static_cast<std::size_t>(count) - 1 > kLargestText) {
+        error = "a message longer than 1 MiB";
         return false;
     }
     const bool last = _iChunksLeft == 1;
@@ -78,7 +90,10 @@ std::optional<Message> RecordReader::Feed(const unsigned char* bytes, std::size_
     }
     if (!ReadChunk(record, error) || _iChunksLeft > 0)
         return std::nullopt;
-    return _message;
+    // Handed over, not copied: a reader between messages holds no text.
+    std::optional<Message> whole(std::move(_message));
+    _message = Message();
+    return whole;
 }
 
 }  // namespace RemoteConsole

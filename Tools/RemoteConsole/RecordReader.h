@@ -9,6 +9,10 @@
 
 namespace RemoteConsole {
 
+// The longest message text taken; a client that announces or sends more is
+// dropped, so one connection cannot make the program hold more than this.
+const std::size_t kLargestText = 1u << 20;
+
 struct Message {
     int kind = 0;
     int level = 0;
@@ -21,6 +25,8 @@ public:
     // chunk is in. On a malformed record, `error` says what was wrong and the
     // reader must not be fed again.
     std::optional<Message> Feed(const unsigned char* record, std::size_t size, std::string& error);
+    // Between a header and the message's last chunk.
+    bool InMessage() const { return _iChunksLeft > 0; }
 
 private:
     bool ReadHeader(const std::string& record, std::string& error);

@@ -1,0 +1,109 @@
+#include "Display.h"
+
+#include <algorithm>
+
+namespace RemoteConsole {
+
+namespace {
+
+const char* const kMarks[] = {"[S]", "[E]", "[W]", "[I]", "[V]", "[D]"};
+const char* const kColours[] = {"\033[37m", "\033[31m", "\033[35m", "\033[32m", "\033[36m", "\033[90m"};
+
+void AppendEscape(std::string& out, const char* prefix, unsigned value, int digits)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    out += prefix;
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out += kHex[(value >> shift) & 0xF];
+}
+
+// The length of the valid UTF-8 sequence at text[at] (2 to 4 bytes), or 0.
+std::size_t SequenceLength(const std::string& text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length;
+    unsigned lowest, codePoint;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, lowest = 0x80, codePoint = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, lowest = 0x800, codePoint = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, lowest = 0x10000, codePoint = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        codePoint = codePoint << 6 | (byte(at + i) & 0x3Fu);
+    }
+    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
+    return codePoint < lowest || codePoint > 0x10FFFF || surrogate ? 0 : length;
+}
+
+}  // namespace
+
+std::string Visible(const std::string& text, const std::string& continuation)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t end = text.size();
+    if (end > 0 && text[end - 1] == '\n')
+        end -= end > 1 && text[end - 2] == '\r' ? 2 : 1;
+    for (std::size_t at = 0; at < end;) {
+        const unsigned char byte = static_cast<unsigned char>(text[at]);
+        if (byte == '\n' || (byte == '\r' && at + 1 < end && text[at + 1] == '\n')) {
+            out += '\n';
+            out += continuation;
+            at += byte == '\r' ? 2 : 1;
+        } else if (byte == '\t' || (byte >= 0x20 && byte < 0x7F)) {
+            out += static_cast<char>(byte);
+            ++at;
+        } else if (byte < 0x80) {
+            AppendEscape(out, "\\x", byte, 2);
+            ++at;
+        } else if (const std::size_t length = SequenceLength(text, at)) {
+            const unsigned char second = static_cast<unsigned char>(text[at + 1]);
+            if (byte == 0xC2 && second < 0xA0)
+                AppendEscape(out, "\\u", second, 4);  // a C1 control: U+0080 to U+009F
+            else
+                out.append(text, at, length);
+            at += length;
+        } else {
+            AppendEscape(out, "\\x", byte, 2);
+            ++at;
+        }
+    }
+    return out;
+}
+
+void Display::Show(int client, const Message& message)
+{
+    long long& depth = _mDepths[client];
+    const bool known = message.level >= 0 && message.level <= 5;
+    const char* mark = known ? kMarks[message.level] : "[?]";
+    // A block's closing line stands at the depth of its content.
+    const std::string indent(static_cast<std::size_t>(std::min<long long>(depth, kDeepestShown)) * 4, ' ');
+    if (message.kind == 1)
+        ++depth;
+    else if (message.kind == 2 && depth > 0)
+        --depth;
+    const std::string line = indent + mark + " " + Visible(message.text, indent + "    ") + "\n";
+    if (_bColour && known) {
+        std::fputs(kColours[message.level], stdout);
+        std::fwrite(line.data(), 1, line.size() - 1, stdout);
+        std::fputs("\033[0m\n", stdout);
+    } else {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    std::fflush(stdout);
+    if (_pLog) {
+        std::fwrite(line.data(), 1, line.size(), _pLog);
+        std::fflush(_pLog);
+    }
+}
+
+}  // namespace RemoteConsole
