@@ -55,14 +55,14 @@ std::string DropNotice(unsigned long long dropped)
            " dropped while the receiver was not taking them\n";
 }
 
-// The length of the longest start of `text` within `limit` bytes that does not
-// end inside a UTF-8 sequence.
+// `limit`, moved back to the start of the UTF-8 sequence it falls in (at most
+// three bytes: text that is not UTF-8 is cut where it is).
 std::size_t CutPoint(const char* text, std::size_t limit)
 {
-    std::size_t cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return cut;
+    for (std::size_t back = 0; back < 4 && back < limit; ++back)
+        if ((static_cast<unsigned char>(text[limit - back]) & 0xC0) != 0x80)
+            return limit - back;
+    return limit;
 }
 
 // The console's end of the connection. The program sends nothing; whatever

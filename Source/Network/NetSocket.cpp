@@ -113,18 +113,15 @@ bool NetSocket::CutPackets(std::uint32_t& total, bool& cutAny)
         IPacket* pPacket;
         if (_bBinaryMode) {
             length = BigEndian32(start);
-            // A length below the prefix cannot frame anything: as fatal as one
-            // above the largest frame, which is known once the frame is held.
-            if (length < 4) {
+            // A length below the prefix cannot frame anything, and one above the
+            // largest frame is refused as soon as it is read: waiting for the
+            // rest of it would only let the peer fill the buffer first.
+            if (length < 4 || length > kLargestFrame) {
                 MarkClosing(FrameRefused);
                 return false;
             }
             if (length > total)
                 break;
-            if (length > kLargestFrame) {
-                MarkClosing(FrameRefused);
-                return false;
-            }
             pPacket = new BinaryPacket(start + 4, length - 4);
             CORE_ASSERT(pPacket);
         } else {

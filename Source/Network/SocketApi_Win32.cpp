@@ -55,16 +55,13 @@ bool SetNoDelay(SocketHandle socket)
     return setsockopt(Native(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on) == 0;
 }
 
-// On Windows SO_REUSEADDR lets a second socket bind a port that another is
-// listening on and take its connections; a listener that must be told "in use"
-// asks for the port to itself instead. (A port whose old connections are still
-// closing binds on Windows without help.)
-bool SetReuseAddress(SocketHandle socket)
-{
-    const int on = 1;
-    return setsockopt(Native(socket), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
-                      sizeof on) == 0;
-}
+// Windows binds a port whose old connections are still closing without help,
+// which is all SO_REUSEADDR is asked for elsewhere. On Windows that option
+// would also let a second listener bind the port and take its connections, so
+// that it would never be told the port is in use; and SO_EXCLUSIVEADDRUSE would
+// refuse a restart until the previous run's connections have timed out. So
+// the listener binds plainly.
+bool SetReuseAddress(SocketHandle) { return true; }
 
 void SetDontLinger(SocketHandle socket) { setsockopt(Native(socket), SOL_SOCKET, SO_DONTLINGER, nullptr, 0); }
 

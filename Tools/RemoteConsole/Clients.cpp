@@ -76,9 +76,8 @@ std::string ClientSocket::DropReason() const
         const unsigned long length = static_cast<unsigned long>(head[0]) << 24 | head[1] << 16 | head[2] << 8 | head[3];
         return "a frame of " + std::to_string(length) + " bytes (frames are 4 to 256 bytes long)";
     }
-    case PeerClosed:
-    case ReceiveFailed:
-        return midMessage ? "the connection ended in the middle of a message" : std::string();
+    case PeerClosed: return midMessage ? "the connection ended in the middle of a message" : std::string();
+    case ReceiveFailed: return "its connection was reset";
     case SendFailed: return "sending to it failed";
     case SocketException: return "its connection reported an exception";
     default: return "closed";
@@ -129,8 +128,10 @@ void ListenSocket::HandleInput()
     const SocketHandle accepted = AcceptConnection(&peer);
     if (accepted == kInvalidSocket) {
         const int error = GetLastSocketError();
-        if (error == 10035)
-            return;  // the client gave up before it was taken
+        // Would-block, interrupted, and a client that gave up before it was
+        // taken: nothing is wrong with accepting itself.
+        if (error == 10035 || error == 10004 || error == 10053 || error == 10054 || error == 10057)
+            return;
         if (!_bPauseReported)
             Notice("cannot accept clients now (" + SocketErrorText(error) +
                    "); trying again when a client leaves, at least once a second");

@@ -91,7 +91,9 @@ void Display::Show(int client, const Message& message)
         ++depth;
     else if (message.kind == 2 && depth > 0)
         --depth;
-    const std::string line = indent + mark + " " + Visible(message.text, indent + "    ") + "\n";
+    // Later lines of a message are set off by a fixed margin, not by the
+    // block's indentation: a client's line ends must not multiply its output.
+    const std::string line = indent + mark + " " + Visible(message.text, "    ") + "\n";
     if (_bColour && known) {
         std::fputs(kColours[message.level], stdout);
         std::fwrite(line.data(), 1, line.size() - 1, stdout);

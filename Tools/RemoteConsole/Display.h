@@ -15,7 +15,7 @@ namespace RemoteConsole {
 const int kDeepestShown = 32;
 
 // The text as it is shown: a line end ("\n" or "\r\n") starts a new line
-// indented by `continuation`, one at the very end is dropped, a tab stays;
+// that begins with `continuation`, one at the very end is dropped, a tab stays;
 // every other control byte, C1 control and byte that is not part of valid
 // UTF-8 is written as \xHH (C1 controls as \u0080 to \u009F).
 std::string Visible(const std::string& text, const std::string& continuation);
