@@ -154,7 +154,11 @@ public:
     ~NetListenSocket() override;
 
     // Creates, binds (any local address), makes non-blocking and listens; the
-    // failures are reported as assertions.
+    // failures are reported as assertions, and GetLastSocketError says why.
+    // Linux sets SO_REUSEADDR so that a restart need not wait for the previous
+    // run's connections to close. Windows binds plainly, which already allows
+    // that, and so a second listener on the port is refused (10048) instead of
+    // sharing it.
     void Init(unsigned short port);
     // Binds to one host-order IPv4 address instead of any.
     void Init(unsigned int address, unsigned short port);
