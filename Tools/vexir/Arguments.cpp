@@ -4,39 +4,71 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Command.h"
+
 namespace VexirTool {
 
-ParsedArguments ParseArguments(const Arguments& arguments)
+namespace {
+
+bool IsDecimal(const std::string& text)
 {
-    ParsedArguments parsed;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool isOption = argument.size() > 2 && argument.compare(0, 2, "--") == 0;
-        if (isOption && i + 1 < arguments.size())
-            parsed.options[argument.substr(2)] = arguments[++i];
-        else if (isOption)
-            parsed.options[argument.substr(2)] = "";
-        else
-            parsed.words.push_back(argument);
+    // strtod alone would also take hexadecimal, "inf", "nan" and leading blanks.
+    std::size_t at = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    bool digits = false;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+        digits = true;
+    if (at < text.size() && text[at] == '.')
+        for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+            digits = true;
+    if (digits && at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+            ++at;
+        const std::size_t exponent = at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+            ++at;
+        digits = at > exponent;
     }
-    return parsed;
+    return digits && at == text.size();
 }
 
-std::optional<double> ParseNumber(const std::string& text, double low, double high)
+std::string Shown(double value)
 {
-    if (text.empty())
-        return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(value) || value < low || value > high)
-        return std::nullopt;
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+}  // namespace
+
+double Number(const std::string& command, const std::string& what, const std::string& text, Range range)
+{
+    if (!IsDecimal(text))
+        throw UsageError(command, what + " \"" + text + "\" is not a number");
+    const double value = std::strtod(text.c_str(), nullptr);
+    const bool belowHigh = range.highIncluded ? value <= range.high : value < range.high;
+    if (!std::isfinite(value) || value < range.low || !belowHigh)
+        throw UsageError(command, what + " " + text + " is out of range (" + Shown(range.low) + " to " +
+                                      Shown(range.high) + (range.highIncluded ? "" : ", not included") + ")");
     return value;
 }
 
-int Refuse(const char* command, const std::string& message)
+std::string Fixed(double value, int decimals)
 {
-    std::fprintf(stderr, "vexir %s: %s\n", command, message.c_str());
-    return 1;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    if (text[0] == '-' && std::abs(std::strtod(text, nullptr)) == 0)
+        return text + 1;
+    return text;
+}
+
+std::string General(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    if (text[0] == '-' && std::abs(std::strtod(text, nullptr)) == 0)
+        return text + 1;
+    return text;
 }
 
 }  // namespace VexirTool

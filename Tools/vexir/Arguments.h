@@ -1,27 +1,24 @@
-// Parsing of the tool's arguments: "--name value" options and positional words,
-// with strict numbers (the whole text, finite, within a range).
+// Values on the tool's command line: decimal numbers only (no hexadecimal, no
+// blanks, no "inf"), with a message that says which rule a text broke.
 #pragma once
 
-#include <map>
-#include <optional>
 #include <string>
-#include <vector>
-
-#include "Command.h"
 
 namespace VexirTool {
 
-struct ParsedArguments {
-    std::map<std::string, std::string> options;  // without the leading "--"
-    std::vector<std::string> words;
+struct Range {
+    double low, high;
+    bool highIncluded = true;
 };
 
-ParsedArguments ParseArguments(const Arguments& arguments);
+// The number `text` for the value `what` of `command`; a UsageError saying
+// "... is not a number" or "... is out of range (LOW to HIGH)" otherwise.
+double Number(const std::string& command, const std::string& what, const std::string& text, Range range);
 
-// The number in `text`, when all of it is one and it lies in [low, high].
-std::optional<double> ParseNumber(const std::string& text, double low, double high);
-
-// Prints "vexir NAME: MESSAGE" on standard error and returns 1.
-int Refuse(const char* command, const std::string& message);
+// `value` with `decimals` decimals; a value that rounds to zero is "0.000...",
+// never "-0.000...".
+std::string Fixed(double value, int decimals);
+// As "%.6g", with the same care for zero.
+std::string General(double value);
 
 }  // namespace VexirTool

@@ -1,15 +1,14 @@
 // `vexir asset`: makes and checks asset files through the library.
 #include <Vexir/Assets.h>
 #include <Vexir/Encryption.h>
-#include <Vexir/Utf8Util.h>
+
+#include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
 
+#include "AssetFiles.h"
 #include "Command.h"
 
 namespace VexirTool {
@@ -21,124 +20,145 @@ using Vexir::Path;
 
 const int kBinaryType = 2;
 
-bool ReadWhole(const std::string& name, std::string& bytes)
+struct AssetArguments {
+    std::string input, output;
+    std::vector<std::string> files;
+    bool plain = false;
+};
+
+// One file may not be both: the output would be gone before it was read.
+void RefuseSameFile(const std::string& command, const Path& input, const Path& output)
 {
-    std::ifstream file(std::filesystem::u8path(name), std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    bytes = content.str();
-    return true;
+    std::error_code error;
+    const bool same = input.AsString() == output.AsString() ||
+                      std::filesystem::equivalent(FileSystemPath(input), FileSystemPath(output), error);
+    if (same)
+        throw UsageError(command, "IN and OUT are the same file");
 }
 
-bool WriteWhole(const std::string& name, const std::string& bytes)
+int Pack(const AssetArguments& arguments)
 {
-    std::ofstream file(std::filesystem::u8path(name), std::ios::binary);
-    return file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && file.flush();
-}
-
-int Fail(const std::string& message)
-{
-    std::fprintf(stderr, "vexir asset: %s\n", message.c_str());
-    return 1;
-}
-
-int Pack(const std::string& input, const std::string& output)
-{
-    std::string payload;
-    if (!ReadWhole(input, payload))
-        return Fail("cannot read " + input);
+    const Path input = AssetName("asset pack", arguments.input), output = AssetName("asset pack", arguments.output);
+    RefuseSameFile("asset pack", input, output);
+    std::string payload, why;
+    if (!ReadRegularFile(input, payload, why))
+        return Fail("asset pack", "cannot read " + arguments.input + ": " + why);
     auto* bytes = reinterpret_cast<unsigned char*>(&payload[0]);
     const Vexir::AssetFileHeader header = Vexir::MakeAssetFileHeader(bytes, payload.size());
     Vexir::Encryption::Encrypt(Vexir::Encryption::Scheme0, bytes, payload.size());
-    if (!WriteWhole(output, std::string(reinterpret_cast<const char*>(&header), sizeof header) + payload))
-        return Fail("cannot write " + output);
-    std::printf("packed %s (%zu bytes) into %s\n", input.c_str(), payload.size(), output.c_str());
-    return 0;
+    if (!WriteReplacing(output, std::string(reinterpret_cast<const char*>(&header), sizeof header) + payload, why))
+        return Fail("asset pack", "cannot write " + arguments.output + ": " + why);
+    std::printf("packed %s (%zu bytes) into %s\n", arguments.input.c_str(), payload.size(), arguments.output.c_str());
+    return kSucceeded;
 }
 
-// Loads a file as a binary asset through the manager.
-IAsset* LoadAsset(const std::string& name, IAsset::Status& status)
-{
-    return Vexir::GetMgrAssets()->GetAsset(Path(name), kBinaryType, &status);
-}
-
-int Unpack(const std::string& input, const std::string& output)
-{
-    IAsset::Status status = IAsset::Unknown;
-    IAsset* asset = LoadAsset(input, status);
-    if (!asset)
-        return Fail(input + ": " + IAsset::StatusString(status));
-    const std::string payload(static_cast<const char*>(asset->GetDataPtr()), asset->GetDataSize());
-    Vexir::GetMgrAssets()->ReleaseAsset(asset);
-    if (!WriteWhole(output, payload))
-        return Fail("cannot write " + output);
-    std::printf("verified %s and wrote its %zu bytes to %s\n", input.c_str(), payload.size(), output.c_str());
-    return 0;
-}
-
-int Verify(const Arguments& files)
-{
-    int failures = 0;
-    for (const std::string& name : files) {
-        IAsset::Status status = IAsset::Unknown;
-        IAsset* asset = LoadAsset(name, status);
-        if (asset)
-            Vexir::GetMgrAssets()->ReleaseAsset(asset);
-        std::printf("%s: %s\n", name.c_str(), IAsset::StatusString(status));
-        failures += status == IAsset::Loaded ? 0 : 1;
-    }
-    return failures == 0 ? 0 : 1;
-}
-
-int Info(const std::string& name)
+// Whether a regular file carries a header (and so a digest); false with the
+// reason when it is no file to look at.
+bool HasHeader(const Path& name, bool& headed, std::string& why)
 {
     unsigned long long size = 0;
-    {
-        std::ifstream file(std::filesystem::u8path(name), std::ios::binary | std::ios::ate);
-        if (!file)
-            return Fail("cannot read " + name);
-        size = static_cast<unsigned long long>(file.tellg());
-    }
+    if (!RegularFileSize(name, size, why))
+        return false;
     Vexir::AssetFileHeader header;
-    if (!Vexir::ReadAssetFileHeader(Path(name), header)) {
-        std::printf("%s: no header (plain file), payload %llu bytes\n", name.c_str(), size);
-        return 0;
+    headed = Vexir::ReadAssetFileHeader(name, header);
+    return true;
+}
+
+int Unpack(const AssetArguments& arguments)
+{
+    const Path input = AssetName("asset unpack", arguments.input);
+    const Path output = AssetName("asset unpack", arguments.output);
+    RefuseSameFile("asset unpack", input, output);
+    bool headed = false;
+    std::string why;
+    if (!HasHeader(input, headed, why))
+        return Fail("asset unpack", "cannot read " + arguments.input + ": " + why);
+    if (!headed && !arguments.plain)
+        return Fail("asset unpack", arguments.input + " has no header, so no digest to check it against "
+                                                      "(--plain copies such a file as it is)");
+    IAsset::Status status = IAsset::Unknown;
+    IAsset* asset = Vexir::GetMgrAssets()->GetAsset(input, kBinaryType, &status);
+    if (!asset)
+        return Fail("asset unpack", arguments.input + ": " + IAsset::StatusString(status));
+    const std::string payload(static_cast<const char*>(asset->GetDataPtr()), asset->GetDataSize());
+    Vexir::GetMgrAssets()->ReleaseAsset(asset);
+    if (!WriteReplacing(output, payload, why))
+        return Fail("asset unpack", "cannot write " + arguments.output + ": " + why);
+    std::printf("%s %s and wrote its %zu bytes to %s\n", headed ? "verified" : "copied (no header)",
+                arguments.input.c_str(), payload.size(), arguments.output.c_str());
+    return kSucceeded;
+}
+
+int Verify(const AssetArguments& arguments)
+{
+    int failures = 0;
+    for (const std::string& typed : arguments.files) {
+        const Path name = AssetName("asset verify", typed);
+        bool headed = false;
+        std::string why;
+        if (!HasHeader(name, headed, why)) {
+            std::printf("%s: cannot be read: %s\n", typed.c_str(), why.c_str());
+            ++failures;
+            continue;
+        }
+        if (!headed) {
+            std::printf("%s: no header, so no digest to verify\n", typed.c_str());
+            ++failures;
+            continue;
+        }
+        IAsset::Status status = IAsset::Unknown;
+        IAsset* asset = Vexir::GetMgrAssets()->GetAsset(name, kBinaryType, &status);
+        if (asset)
+            Vexir::GetMgrAssets()->ReleaseAsset(asset);
+        std::printf("%s: %s\n", typed.c_str(), IAsset::StatusString(status));
+        failures += status == IAsset::Loaded ? 0 : 1;
+    }
+    return failures == 0 ? kSucceeded : kFailed;
+}
+
+int Info(const AssetArguments& arguments)
+{
+    const Path name = AssetName("asset info", arguments.input);
+    unsigned long long size = 0;
+    std::string why;
+    if (!RegularFileSize(name, size, why))
+        return Fail("asset info", "cannot read " + arguments.input + ": " + why);
+    Vexir::AssetFileHeader header;
+    if (!Vexir::ReadAssetFileHeader(name, header)) {
+        std::printf("%s: no header (plain file), payload %llu bytes\n", arguments.input.c_str(), size);
+        return kSucceeded;
     }
     char digest[33];
     for (int i = 0; i < 16; ++i)
         std::snprintf(digest + 2 * i, 3, "%02x", header.digest[i]);
-    std::printf("%s: header, scheme %u, digest %s, payload %llu bytes\n", name.c_str(), header.scheme, digest,
-                size - sizeof header);
-    return 0;
-}
-
-int Usage()
-{
-    std::fprintf(stderr, "usage: vexir asset pack IN OUT | unpack IN OUT | verify FILE... | info FILE\n");
-    return 2;
+    std::printf("%s: header, scheme %u, digest %s, payload %llu bytes\n", arguments.input.c_str(), header.scheme,
+                digest, size - sizeof header);
+    return kSucceeded;
 }
 
 }  // namespace
 
-int RunAsset(const Arguments& arguments)
+void AddAsset(CLI::App& tool, int& status)
 {
-    try {
-        const std::string action = arguments.empty() ? "" : arguments[0];
-        const Arguments rest(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end());
-        if (action == "pack" && rest.size() == 2)
-            return Pack(rest[0], rest[1]);
-        if (action == "unpack" && rest.size() == 2)
-            return Unpack(rest[0], rest[1]);
-        if (action == "verify" && !rest.empty())
-            return Verify(rest);
-        if (action == "info" && rest.size() == 1)
-            return Info(rest[0]);
-        return Usage();
-    } catch (const utf8util::utf8_conversion_error& error) {
-        return Fail(error.what());
-    }
+    static AssetArguments s_arguments;
+    CLI::App* asset = tool.add_subcommand("asset", "make and check asset files");
+    asset->require_subcommand(1);
+    const auto add = [&](const char* name, const char* description, int (*run)(const AssetArguments&)) {
+        CLI::App* command = asset->add_subcommand(name, description);
+        command->callback([&status, run] { status = run(s_arguments); });
+        return command;
+    };
+    CLI::App* pack = add("pack", "write IN as a headed asset: digest of the plain bytes, then scrambled", Pack);
+    pack->add_option("IN", s_arguments.input, "a regular file")->required();
+    pack->add_option("OUT", s_arguments.output, "the asset to write; replaced only once it is complete")->required();
+    CLI::App* unpack = add("unpack", "verify an asset and write its plain payload", Unpack);
+    unpack->add_option("IN", s_arguments.input, "a headed asset")->required();
+    unpack->add_option("OUT", s_arguments.output, "the file to write; replaced only once it is complete")->required();
+    unpack->add_flag("--plain", s_arguments.plain, "copy a file without a header as it is (nothing checks it)");
+    CLI::App* verify = add("verify", "print each file's load status; fails unless every one is Loaded", Verify);
+    verify->add_option("FILE", s_arguments.files, "headed assets; a file without a header fails")->required();
+    CLI::App* info = add("info", "print whether FILE has a header, its scheme, digest and payload size", Info);
+    info->add_option("FILE", s_arguments.input, "a regular file")->required();
 }
 
 }  // namespace VexirTool

@@ -1,10 +1,13 @@
 // `vexir sun`: the sun's position for a date, time, zone and place.
 #include <Vexir/Date.h>
 
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <string>
 
 #include "Arguments.h"
+#include "Command.h"
 
 namespace VexirTool {
 
@@ -15,25 +18,43 @@ struct Moment {
     double seconds;  // of the day, local
 };
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+struct SunArguments {
+    std::string date, time = "12:00", zone = "0", latitude, longitude, from, to, step = "60";
+};
 
-int DaysIn(int year, int month)
+// The calendar the library reads dates in: Julian before 15 October 1582
+// (every fourth year a leap year), Gregorian from then on. The ten days from
+// 5 to 14 October 1582 never happened.
+bool IsLeapYear(int year)
 {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+    if (year < 1583)
+        return year % 4 == 0;
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-bool ParseDate(const std::string& text, Moment& moment)
+bool IsCalendarDate(int year, int month, int day)
 {
-    char rest = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d%c", &moment.year, &moment.month, &moment.day, &rest) != 3)
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1)
         return false;
-    return moment.year >= -4712 && moment.year <= 9999 && moment.month >= 1 && moment.month <= 12 &&
-           moment.day >= 1 && moment.day <= DaysIn(moment.year, moment.month);
+    const int days = month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+    const bool dropped = year == 1582 && month == 10 && day >= 5 && day <= 14;
+    return day <= days && !dropped;
+}
+
+Moment ParseDate(const std::string& text)
+{
+    Moment moment{};
+    char rest = 0;
+    if (std::sscanf(text.c_str(), "%d-%d-%d%c", &moment.year, &moment.month, &moment.day, &rest) != 3 ||
+        moment.year < -4712 || moment.year > 9999 || !IsCalendarDate(moment.year, moment.month, moment.day))
+        throw UsageError("sun", "--date YYYY-MM-DD is missing or not a calendar date (dates before 15 October 1582 "
+                                "are Julian; 5 to 14 October 1582 did not happen)");
+    return moment;
 }
 
 // "HH:MM" or "HH:MM:SS", as seconds of the day.
-bool ParseTime(const std::string& text, double& seconds)
+double ParseTime(const std::string& option, const std::string& text)
 {
     int hour = 0, minute = 0, second = 0;
     char rest = 0;
@@ -41,9 +62,8 @@ bool ParseTime(const std::string& text, double& seconds)
     const bool shortForm = fields == 2 && std::sscanf(text.c_str(), "%d:%d%c", &hour, &minute, &rest) == 2;
     if (!(fields == 3 || shortForm) || hour < 0 || hour > 24 || minute < 0 || minute > 59 || second < 0 ||
         second > 59 || (hour == 24 && (minute > 0 || second > 0)))
-        return false;
-    seconds = hour * 3600.0 + minute * 60.0 + second;
-    return true;
+        throw UsageError("sun", option + " \"" + text + "\" is not a time HH:MM[:SS]");
+    return hour * 3600.0 + minute * 60.0 + second;
 }
 
 void PrintPosition(const Moment& moment, double zone, double latitude, double longitude, bool withVector)
@@ -58,53 +78,64 @@ void PrintPosition(const Moment& moment, double zone, double latitude, double lo
     date.GetSunPosition(latitude, longitude, azimuth, elevation);
     if (withVector) {
         const Vexir::Vector3f sun = date.GetSunVector(latitude, longitude);
-        std::printf("Julian date  %.6f\nazimuth      %.4f degrees (from north towards east)\n"
-                    "elevation    %.4f degrees\nsun vector   (%.6f, %.6f, %.6f)  (+x south, +y east, +z up)\n",
-                    date.GetJulianDate(), azimuth, elevation, sun.x, sun.y, sun.z);
+        std::printf("Julian date  %s\nazimuth      %s degrees (from north towards east)\n"
+                    "elevation    %s degrees\nsun vector   (%s, %s, %s)  (+x south, +y east, +z up)\n",
+                    Fixed(date.GetJulianDate(), 6).c_str(), Fixed(azimuth, 4).c_str(), Fixed(elevation, 4).c_str(),
+                    Fixed(sun.x, 6).c_str(), Fixed(sun.y, 6).c_str(), Fixed(sun.z, 6).c_str());
     } else {
-        std::printf("%02d:%02d:%02d  %14.6f  %9.4f  %9.4f\n", static_cast<int>(hour), static_cast<int>(minute),
-                    static_cast<int>(second), date.GetJulianDate(), azimuth, elevation);
+        std::printf("%02d:%02d:%02d  %14s  %9s  %9s\n", static_cast<int>(hour), static_cast<int>(minute),
+                    static_cast<int>(second), Fixed(date.GetJulianDate(), 6).c_str(), Fixed(azimuth, 4).c_str(),
+                    Fixed(elevation, 4).c_str());
     }
+}
+
+int Run(const SunArguments& arguments, bool table)
+{
+    Moment moment = ParseDate(arguments.date);
+    const double zone = Number("sun", "--zone", arguments.zone, {-14, 14});
+    const double latitude = Number("sun", "--lat", arguments.latitude, {-90, 90});
+    const double longitude = Number("sun", "--lon", arguments.longitude, {-180, 180});
+    if (table) {
+        const double from = ParseTime("--from", arguments.from), to = ParseTime("--to", arguments.to);
+        const double step = Number("sun", "--step", arguments.step, {1, 1440});
+        if (from > to)
+            throw UsageError("sun", "--from " + arguments.from + " is after --to " + arguments.to);
+        std::printf("time      Julian date       azimuth  elevation\n");
+        for (double seconds = from; seconds <= to; seconds += step * 60) {
+            moment.seconds = seconds;
+            PrintPosition(moment, zone, latitude, longitude, false);
+        }
+        return kSucceeded;
+    }
+    moment.seconds = ParseTime("--time", arguments.time);
+    PrintPosition(moment, zone, latitude, longitude, true);
+    return kSucceeded;
 }
 
 }  // namespace
 
-int RunSun(const Arguments& arguments)
+void AddSun(CLI::App& tool, int& status)
 {
-    const ParsedArguments parsed = ParseArguments(arguments);
-    const auto option = [&](const char* name) {
-        const auto found = parsed.options.find(name);
-        return found == parsed.options.end() ? std::string() : found->second;
-    };
-    Moment moment{};
-    if (!ParseDate(option("date"), moment))
-        return Refuse("sun", "--date YYYY-MM-DD is missing or not a calendar date");
-    const auto zone = ParseNumber(option("zone").empty() ? "0" : option("zone"), -14, 14);
-    const auto latitude = ParseNumber(option("lat"), -90, 90);
-    const auto longitude = ParseNumber(option("lon"), -180, 180);
-    if (!zone)
-        return Refuse("sun", "--zone must be hours from -14 to 14");
-    if (!latitude || !longitude)
-        return Refuse("sun", "--lat (-90 to 90) and --lon (-180 to 180) are needed, in degrees");
-
-    if (parsed.options.count("from") || parsed.options.count("to")) {
-        double from = 0, to = 0;
-        const auto step = ParseNumber(option("step").empty() ? "60" : option("step"), 1, 1440);
-        if (!ParseTime(option("from"), from) || !ParseTime(option("to"), to) || from > to)
-            return Refuse("sun", "--from and --to must be times HH:MM[:SS], from not after to");
-        if (!step)
-            return Refuse("sun", "--step must be minutes from 1 to 1440");
-        std::printf("time      Julian date       azimuth  elevation\n");
-        for (double seconds = from; seconds <= to; seconds += *step * 60) {
-            moment.seconds = seconds;
-            PrintPosition(moment, *zone, *latitude, *longitude, false);
-        }
-        return 0;
-    }
-    if (!ParseTime(option("time").empty() ? "12:00" : option("time"), moment.seconds))
-        return Refuse("sun", "--time must be HH:MM[:SS]");
-    PrintPosition(moment, *zone, *latitude, *longitude, true);
-    return 0;
+    static SunArguments s_arguments;
+    CLI::App* sun = tool.add_subcommand("sun", "the sun's position for a date, time and place");
+    sun->footer(
+        "Prints the Julian date, the azimuth (from north towards east), the elevation and the unit vector\n"
+        "towards the sun (+x south, +y east, +z up); with --from and --to, a table of the sun's path over that\n"
+        "part of the day instead. The time is local, --zone its offset from Universal Time (east positive);\n"
+        "latitude north and longitude east are positive.");
+    sun->add_option("--date", s_arguments.date, "YYYY-MM-DD; Julian before 15 October 1582")->required();
+    sun->add_option("--time", s_arguments.time, "local time HH:MM[:SS] (default 12:00)");
+    sun->add_option("--zone", s_arguments.zone, "hours east of Universal Time, -14 to 14 (default 0)");
+    sun->add_option("--lat", s_arguments.latitude, "latitude in degrees, -90 to 90")->required();
+    sun->add_option("--lon", s_arguments.longitude, "longitude in degrees, -180 to 180")->required();
+    CLI::Option* from = sun->add_option("--from", s_arguments.from, "first time of a table, HH:MM[:SS]");
+    CLI::Option* to = sun->add_option("--to", s_arguments.to, "last time of a table, HH:MM[:SS]");
+    CLI::Option* step = sun->add_option("--step", s_arguments.step, "minutes between rows, 1 to 1440 (default 60)");
+    from->needs(to);
+    to->needs(from);
+    step->needs(from);
+    sun->get_option("--time")->excludes(from);
+    sun->callback([&status, from] { status = Run(s_arguments, from->count() > 0); });
 }
 
 }  // namespace VexirTool

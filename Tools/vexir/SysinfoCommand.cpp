@@ -3,20 +3,25 @@
 
 #include <cstdio>
 
+#include <CLI/CLI.hpp>
+
 #include "Command.h"
+#include "SysinfoLabels.h"
 
 namespace VexirTool {
 
-int RunSysinfo(const Arguments&)
+namespace {
+
+int Run()
 {
     Vexir::MemoryInfo memory;
     Vexir::ProcessorInfo processors;
     int status = 0;
     if (Vexir::GetMemoryInfo(memory)) {
-        std::printf("working set        %llu KiB (peak %llu KiB)\n",
+        std::printf("%-18s %llu KiB (peak %llu KiB)\n", kWorkingSetLabel,
                     static_cast<unsigned long long>(memory.workingSetSizeKB),
                     static_cast<unsigned long long>(memory.peakWorkingSetSizeKB));
-        std::printf("page-file usage    %llu KiB (peak %llu KiB)\n",
+        std::printf("%-18s %llu KiB (peak %llu KiB)\n", kCommittedLabel,
                     static_cast<unsigned long long>(memory.pagefileUsageKB),
                     static_cast<unsigned long long>(memory.peakPagefileUsageKB));
         std::printf("page faults        %llu\n", static_cast<unsigned long long>(memory.pageFaultCount));
@@ -34,6 +39,15 @@ int RunSysinfo(const Arguments&)
         status = 1;
     }
     return status;
+}
+
+}  // namespace
+
+void AddSysinfo(CLI::App& tool, int& status)
+{
+    CLI::App* sysinfo = tool.add_subcommand("sysinfo", "the process's memory figures and the machine's processors");
+    sysinfo->footer(kSysinfoFooter);
+    sysinfo->callback([&status] { status = Run(); });
 }
 
 }  // namespace VexirTool

@@ -72,11 +72,11 @@ void ShowBadFiles(const std::filesystem::path& folder, Vexir::IMgrConsole* conso
 
 }  // namespace
 
-void TourAssets(Vexir::IMgrConsole* consoles)
+void TourAssets(Vexir::IMgrConsole* consoles, const std::filesystem::path& tourFolder)
 {
     Heading("Assets: pack, search, translate, verify");
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vexir-tour-assets";
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path folder = tourFolder / "assets";
+    std::filesystem::create_directory(folder);
     WriteFile(folder / "poem.txt", Packed("Roses are red,\nassets are checked,\nbytes that were scrambled\ncome back "
                                           "as expected.\n"));
     Vexir::IMgrAssets* assets = Vexir::GetMgrAssets();

@@ -29,12 +29,11 @@ std::string RemoteConsoleProgram(const std::filesystem::path& self)
 
 }  // namespace
 
-void TourRemote(Vexir::IMgrConsole* consoles, const std::string& tool)
+void TourRemote(Vexir::IMgrConsole* consoles, const std::string& tool, const std::filesystem::path& folder)
 {
     Heading("Remote console: messages over TCP to the RemoteConsole program");
     const std::string program = RemoteConsoleProgram(std::filesystem::absolute(tool));
-    const std::filesystem::path log = std::filesystem::temp_directory_path() / "VexirTourRemote.log";
-    std::filesystem::remove(log);
+    const std::filesystem::path log = folder / "remote.log";
     const std::string command = Quoted(program) + " --once --log " + Quoted(log.string());
     std::thread runner([command] {
         if (std::system(command.c_str()) != 0)

@@ -1,0 +1,17 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "AssetFiles.h"
+
+namespace VexirTool {
+
+bool ReplaceWith(const std::filesystem::path& from, const std::filesystem::path& to, std::string& why)
+{
+    if (std::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    why = std::strerror(errno);
+    return false;
+}
+
+}  // namespace VexirTool
