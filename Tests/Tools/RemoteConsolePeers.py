@@ -158,13 +158,16 @@ class CommandLine(unittest.TestCase):
         shown = self.run_program("--help")
         self.assertEqual(shown.returncode, 0)
         text = normalized(shown.stdout).decode()
-        for promise in ("at most 32 levels", "\\x1B", "256 clients", "1 MiB", "--stall SECONDS"):
+        for promise in ("at most 32 levels", "\\x1B", "256 clients", "1 MiB", "--stall SECONDS",
+                        "Exit codes: 0 success, 1 the program failed"):
             self.assertIn(promise, text)
         for arguments in (["--bogus"], ["--listen", "127.1:7500"], ["--listen", "0x7f.0.0.1:7500"],
-                          ["--listen", "127.0.0.1:0"], ["--listen", "127.0.0.1:70000"], ["--stall", "0"]):
+                          ["--listen", "127.0.0.1:0"], ["--listen", "127.0.0.1:70000"], ["--stall", "0"],
+                          ["--listen", "127.0.0.1:+7500"], ["--wait", "5"], ["--log"]):
             refused = self.run_program(*arguments)
             self.assertEqual(refused.returncode, 2, arguments)
-            self.assertTrue(normalized(refused.stderr).startswith(b"usage: RemoteConsole "), arguments)
+            self.assertTrue(normalized(refused.stderr).startswith(b"RemoteConsole: "), arguments)
+            self.assertIn(b"Run `RemoteConsole --help` for the usage.", refused.stderr, arguments)
 
     def test_a_port_in_use_is_said_in_one_line_without_a_prompt(self):
         with socket.socket() as holder:

@@ -10,10 +10,13 @@
 #include <Vexir/Assert.h>
 #include <Vexir/Network/Sockets.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "Clients.h"
 #include "Display.h"
@@ -56,25 +59,21 @@ std::string ListenFailure(const Settings& settings, int error)
 
 }  // namespace
 
-int main(int argc, char** argv)
+namespace RemoteConsole {
+
+int RunProgram(const std::vector<std::string>& arguments)
 {
     static ReportingAssertHandler reporting;
     Vexir::SetActiveAssertHandler(&reporting);
 
     Settings settings;
-    if (!ParseSettings(argc, argv, settings)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (settings.help) {
-        std::fputs(kUsage, stdout);
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
+    const int done = ParseSettings(arguments, settings);
+    if (done >= 0)
+        return done;
     std::FILE* log = nullptr;
-    if (!settings.logPath.empty() && !(log = std::fopen(settings.logPath.c_str(), "ab"))) {
-        std::fprintf(stderr, "RemoteConsole: cannot open %s\n", settings.logPath.c_str());
-        return 1;
+    if (!settings.logPath.empty() && !(log = OpenForAppending(settings.logPath))) {
+        std::fprintf(stderr, "RemoteConsole: cannot open %s: %s\n", settings.logPath.c_str(), std::strerror(errno));
+        return kFailed;
     }
     volatile bool stop = false;
     InstallStopHandlers(&stop);
@@ -82,7 +81,7 @@ int main(int argc, char** argv)
     Display display(log, IsTerminal(stdout));
     ClientManager manager(settings.stallSeconds);
     if (!manager.Init())
-        return 1;
+        return kFailed;
     auto* listener = new ListenSocket(manager, display);
     {
         // A failure is told below in the user's terms, not as a failed check.
@@ -95,7 +94,7 @@ int main(int argc, char** argv)
         const int error = Vexir::Network::GetLastSocketError();
         delete listener;
         std::fprintf(stderr, "RemoteConsole: %s\n", ListenFailure(settings, error).c_str());
-        return 1;
+        return kFailed;
     }
     manager.AddSocket(listener);
     manager.SetListener(listener);
@@ -118,5 +117,7 @@ int main(int argc, char** argv)
     manager.Shutdown();
     if (log)
         std::fclose(log);
-    return 0;
+    return kSucceeded;
 }
+
+}  // namespace RemoteConsole

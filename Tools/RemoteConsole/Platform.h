@@ -2,11 +2,14 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 namespace RemoteConsole {
 
 // SIGINT and SIGTERM (Ctrl+C and closing the console on Windows) set *stop.
 void InstallStopHandlers(volatile bool* stop);
 bool IsTerminal(std::FILE* stream);
+// Opens a file named in UTF-8 for appending bytes; null (errno set) on failure.
+std::FILE* OpenForAppending(const std::string& path);
 
 }  // namespace RemoteConsole

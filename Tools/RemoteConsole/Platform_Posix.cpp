@@ -22,4 +22,6 @@ void InstallStopHandlers(volatile bool* stop)
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 
+std::FILE* OpenForAppending(const std::string& path) { return std::fopen(path.c_str(), "ab"); }
+
 }  // namespace RemoteConsole

@@ -4,6 +4,10 @@
 
 #include <io.h>
 
+#include <Vexir/Utf8Util.h>
+
+#include <cerrno>
+
 namespace RemoteConsole {
 
 namespace {
@@ -22,5 +26,16 @@ void InstallStopHandlers(volatile bool* stop)
 }
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+// The C runtime's narrow names are in the ANSI code page, not UTF-8.
+std::FILE* OpenForAppending(const std::string& path)
+{
+    try {
+        return _wfopen(utf8util::Utf8ToUtf16(path).c_str(), L"ab");
+    } catch (const utf8util::utf8_conversion_error&) {
+        errno = EINVAL;
+        return nullptr;
+    }
+}
 
 }  // namespace RemoteConsole

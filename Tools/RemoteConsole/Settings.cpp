@@ -2,25 +2,17 @@
 
 #include <Vexir/Network/Sockets.h>
 
-#include <cstdlib>
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
 
 namespace RemoteConsole {
 
-const char* const kUsage =
-    "usage: RemoteConsole [--listen ADDRESS:PORT] [--log FILE] [--stall SECONDS] [--once [--wait SECONDS]]\n";
+namespace {
 
-const char* const kHelp =
-    "Shows the messages programs send to their remote console.\n"
-    "\n"
-    "  --listen ADDRESS:PORT  where to listen (default 127.0.0.1:7500); ADDRESS is\n"
-    "                         a dotted IPv4 address such as 0.0.0.0\n"
-    "  --log FILE             also append every message to FILE\n"
-    "  --stall SECONDS        drop a client whose unfinished message makes no\n"
-    "                         progress for that long (default 60)\n"
-    "  --once                 end when the first clients have left\n"
-    "  --wait SECONDS         with --once: end if no client came in that time\n"
-    "  --help                 show this and end\n"
-    "\n"
+const char* const kDescription = "RemoteConsole: shows the messages programs send to their remote console.";
+
+const char* const kFooter =
     "Each message is shown with its level ([S] [E] [W] [I] [V] [D]), indented\n"
     "four spaces per block level, at most 32 levels deep. A line end at the end\n"
     "of a message is not shown; tabs and line ends within it are. Any other\n"
@@ -28,57 +20,64 @@ const char* const kHelp =
     "\\u009B. At most 256 clients are served at once and a message may hold at\n"
     "most 1 MiB of text. A client that breaks these rules or sends records that\n"
     "are not the remote console's is dropped, with one line on standard error\n"
-    "saying why. Ctrl+C ends the program.\n";
+    "saying why. Ctrl+C ends the program.\n"
+    "\n"
+    "Exit codes: 0 success, 1 the program failed (such as a port in use),\n"
+    "2 a wrong command line.";
 
-namespace {
-
-bool ParseNumber(const char* text, long lowest, long highest, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return end != text && *end == '\0' && value >= lowest && value <= highest;
-}
-
-bool ParseListen(const std::string& text, Settings& settings)
+// "ADDRESS:PORT": a strict dotted address and a port from 1 to 65535.
+std::string ReadListen(const std::string& text, Settings& settings)
 {
     const std::size_t colon = text.rfind(':');
-    if (colon == std::string::npos)
-        return false;
-    const unsigned int address = Vexir::Network::ParseIPv4Address(text.substr(0, colon));
-    long port = 0;
-    if (address == 0xFFFFFFFFu || !ParseNumber(text.c_str() + colon + 1, 1, 65535, port))
-        return false;
+    const std::string port = colon == std::string::npos ? std::string() : text.substr(colon + 1);
+    const unsigned int address =
+        Vexir::Network::ParseIPv4Address(colon == std::string::npos ? text : text.substr(0, colon));
+    if (address == 0xFFFFFFFFu)
+        return "\"" + text + "\" is not ADDRESS:PORT with a dotted address such as 127.0.0.1";
+    bool digits = !port.empty() && port.size() <= 5;
+    for (char c : port)
+        digits = digits && c >= '0' && c <= '9';
+    const long number = digits ? std::stol(port) : 0;
+    if (number < 1 || number > 65535)
+        return "the port of \"" + text + "\" is not a number from 1 to 65535";
     settings.address = address;
-    settings.port = static_cast<unsigned short>(port);
-    return true;
+    settings.port = static_cast<unsigned short>(number);
+    return std::string();
 }
 
 }  // namespace
 
-bool ParseSettings(int argc, char** argv, Settings& settings)
+int ParseSettings(const std::vector<std::string>& arguments, Settings& settings)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        long number = 0;
-        if (argument == "--help" || argument == "-h") {
-            settings.help = true;
-        } else if (argument == "--listen" && hasValue) {
-            if (!ParseListen(argv[++i], settings))
-                return false;
-        } else if (argument == "--log" && hasValue) {
-            settings.logPath = argv[++i];
-        } else if (argument == "--once") {
-            settings.once = true;
-        } else if (argument == "--wait" && hasValue && ParseNumber(argv[++i], 1, 86400, number)) {
-            settings.waitSeconds = static_cast<int>(number);
-        } else if (argument == "--stall" && hasValue && ParseNumber(argv[++i], 1, 86400, number)) {
-            settings.stallSeconds = static_cast<int>(number);
-        } else {
-            return false;
-        }
+    CLI::App program(kDescription, "RemoteConsole");
+    program.footer(kFooter);
+    std::string listen = "127.0.0.1:7500";
+    program.add_option("--listen", listen, "where to listen (default 127.0.0.1:7500); 0.0.0.0 for all")
+        ->type_name("ADDRESS:PORT");
+    program.add_option("--log", settings.logPath, "also append every message to FILE")->type_name("FILE");
+    program.add_option("--stall", settings.stallSeconds,
+                       "drop a client whose unfinished message makes no progress for that many seconds (default 60)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1, 86400).description(""));
+    CLI::Option* once = program.add_flag("--once", settings.once, "end when the first clients have left");
+    program.add_option("--wait", settings.waitSeconds, "with --once: end if no client came in that many seconds")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1, 86400).description(""))
+        ->needs(once);
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - (arguments.empty() ? 0 : 1));
+    try {
+        program.parse(reversed);
+        const std::string wrong = ReadListen(listen, settings);
+        if (!wrong.empty())
+            throw CLI::ValidationError("--listen", wrong);
+    } catch (const CLI::CallForHelp&) {
+        std::printf("%s", program.help().c_str());
+        return kSucceeded;
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "RemoteConsole: %s\nRun `RemoteConsole --help` for the usage.\n", error.what());
+        return kUsage;
     }
-    return true;
+    return -1;
 }
 
 }  // namespace RemoteConsole

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace RemoteConsole {
 
@@ -12,13 +13,18 @@ struct Settings {
     bool once = false;
     int waitSeconds = 0;    // with --once: give up when no client came in that time
     int stallSeconds = 60;  // drop a client whose unfinished message is stuck this long
-    bool help = false;
 };
 
-extern const char* const kUsage;
-extern const char* const kHelp;
+// Exit codes: 0 success, 1 the program failed (a port in use, a log that
+// cannot be opened), 2 a wrong command line.
+enum ExitCode : int { kSucceeded = 0, kFailed = 1, kUsage = 2 };
 
-// False for a command line that does not parse.
-bool ParseSettings(int argc, char** argv, Settings& settings);
+// Reads the arguments (the program name first, UTF-8). Returns -1 to go on, or
+// the exit code when the program is done: --help printed (0), or a wrong
+// command line told on standard error (2).
+int ParseSettings(const std::vector<std::string>& arguments, Settings& settings);
+
+// The program itself, after its arguments are UTF-8.
+int RunProgram(const std::vector<std::string>& arguments);
 
 }  // namespace RemoteConsole
