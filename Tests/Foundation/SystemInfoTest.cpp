@@ -318,10 +318,13 @@ TEST(MemoryUsageLog, TimestampsAreWrittenAsAStreamWritesAFloat)
 // file back with a real CSV reader.
 TEST(MemoryUsageLog, WritesCsvForReaders)
 {
+    const VexirTest::ScratchDirectory scratch;
     MemoryUsageLogEnable();
     for (const char* task : {"plain", "with \"quotes\"", "comma, inside", "gr\xC3\xBC\xC3\x9F" "e"})
         ASSERT_TRUE(MemoryUsageLog(task, 7));
-    ASSERT_TRUE(MemoryUsageLogDumpCSV("memory-usage.csv"));
+    const std::string path = VexirTest::OutputPath(scratch, "memory-usage.csv");
+    ASSERT_TRUE(MemoryUsageLogDumpCSV(path.c_str()));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(path)));
 }
 
 }  // namespace

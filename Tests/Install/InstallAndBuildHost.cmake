@@ -1,5 +1,6 @@
 # Installs the built library into a scratch prefix, then configures, builds and
-# runs a host project that finds it with find_package(VexirCore).
+# runs a host project that finds it with find_package(VexirCore), and runs the
+# installed tools.
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 
@@ -18,4 +19,14 @@ run(${CMAKE_COMMAND} --build ${WORK_DIR}/host)
 run(${WORK_DIR}/host/VexirHost)
 if(NOT last_output MATCHES "\\[I\\] host linked: ok")
   message(FATAL_ERROR "The host ran but printed: ${last_output}")
+endif()
+# The installed tools start from where they were installed, finding the
+# installed library on their own.
+run(${prefix}/bin/vexir --version)
+if(NOT last_output MATCHES "Parvon SDK")
+  message(FATAL_ERROR "The installed vexir printed: ${last_output}")
+endif()
+run(${prefix}/bin/RemoteConsole --help)
+if(NOT last_output MATCHES "Exit codes")
+  message(FATAL_ERROR "The installed RemoteConsole printed: ${last_output}")
 endif()

@@ -1,6 +1,7 @@
 // A fresh directory for one test, removed with everything in it afterwards.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -9,6 +10,10 @@
 #include "ChildProcess.h"
 
 namespace VexirTest {
+
+// Where a test writes a file that a later check reads: the folder the run
+// names in VEXIR_TEST_OUTPUT (kept), else `scratch` (removed with it).
+inline std::string OutputPath(const class ScratchDirectory& scratch, const std::string& name);
 
 class ScratchDirectory {
 public:
@@ -50,5 +55,12 @@ public:
 private:
     std::filesystem::path _path;
 };
+
+inline std::string OutputPath(const ScratchDirectory& scratch, const std::string& name)
+{
+    const char* kept = std::getenv("VEXIR_TEST_OUTPUT");
+    return kept && *kept ? (std::filesystem::u8path(kept) / std::filesystem::u8path(name)).generic_u8string()
+                         : scratch.Path(name);
+}
 
 }  // namespace VexirTest
