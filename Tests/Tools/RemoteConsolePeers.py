@@ -163,7 +163,8 @@ class CommandLine(unittest.TestCase):
             self.assertIn(promise, text)
         for arguments in (["--bogus"], ["--listen", "127.1:7500"], ["--listen", "0x7f.0.0.1:7500"],
                           ["--listen", "127.0.0.1:0"], ["--listen", "127.0.0.1:70000"], ["--stall", "0"],
-                          ["--listen", "127.0.0.1:+7500"], ["--wait", "5"], ["--log"]):
+                          ["--listen", "127.0.0.1:+7500"], ["--wait", "5"], ["--log"], ["--log", ""],
+                          ["--stall", "0x10"], ["--stall", "1e3"], ["--once", "--wait", " 5"]):
             refused = self.run_program(*arguments)
             self.assertEqual(refused.returncode, 2, arguments)
             self.assertTrue(normalized(refused.stderr).startswith(b"RemoteConsole: "), arguments)

@@ -36,6 +36,7 @@ class Tool(unittest.TestCase):
         self.assertEqual(run.returncode, code, "vexir %s\n%s" % (" ".join(arguments), errors))
         if message:
             self.assertRegex(errors, message, "vexir %s" % " ".join(arguments))
+        self.errors = errors
         return run.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
 
     def path(self, name):
@@ -76,6 +77,40 @@ class Tool(unittest.TestCase):
         self.assertEqual(self.leftovers(), [])
         self.assertEqual(glob.glob(os.path.join(self.cwd, "a folder", "*")), [])
 
+    def test_what_is_not_a_regular_file_or_is_read_only_is_not_replaced(self):
+        self.vexir("asset", "pack", "grüße.txt", "kept.vxa")
+        os.chmod(self.path("kept.vxa"), 0o444)
+        self.vexir("asset", "pack", "grüße.txt", "kept.vxa", code=1, message=r"cannot write kept.vxa: it is read-only")
+        if os.name != "posix" or len(COMMAND) > 1:
+            return  # what follows is the Linux file system's
+        os.chmod(self.path("kept.vxa"), 0o600)
+        self.vexir("asset", "pack", "grüße.txt", "kept.vxa")
+        self.assertEqual(os.stat(self.path("kept.vxa")).st_mode & 0o777, 0o600, "the file's permissions changed")
+        os.mkfifo(self.path("pipe"))
+        self.vexir("asset", "pack", "grüße.txt", "pipe", code=1, message=r"cannot write pipe: it is not a regular file")
+        os.symlink("kept.vxa", self.path("link.vxa"))
+        self.vexir("asset", "pack", "grüße.txt", "link.vxa")
+        self.assertTrue(os.path.islink(self.path("link.vxa")), "the link was replaced instead of its file")
+        self.vexir("asset", "info", "/dev/full", code=1, message=r"it is not a regular file")
+        self.vexir("asset", "pack", "grüße.txt", "/dev/full", code=1, message=r"it is not a regular file")
+        # Output that cannot be written is a failure, not a success.
+        for arguments in (["asset", "info", "kept.vxa"], ["--help"]):
+            with open("/dev/full", "wb") as full:
+                run = subprocess.run(COMMAND + arguments, cwd=self.cwd, stdout=full, stderr=subprocess.PIPE)
+            self.assertEqual(run.returncode, 1, arguments)
+            self.assertIn(b"vexir: the output could not be written", run.stderr)
+
+    def test_names_mean_one_file_in_every_subcommand(self):
+        if os.name != "posix" or len(COMMAND) > 1:
+            return  # on Windows "\\" is a separator and a final dot is dropped by the system itself
+        self.vexir("asset", "pack", "grüße.txt", "report.")
+        self.assertTrue(os.path.exists(self.path("report.")))
+        self.assertFalse(os.path.exists(self.path("report")))
+        self.vexir("asset", "verify", "report.", code=1, message=r"the library cannot open \"report.\" by that name")
+        self.vexir("asset", "pack", "grüße.txt", "a\\b")
+        self.assertTrue(os.path.exists(self.path("a\\b")))
+        self.vexir("asset", "unpack", "a\\b", "out.txt", code=1, message=r"the library cannot open")
+
     def test_the_input_is_never_the_output(self):
         self.vexir("asset", "pack", "grüße.txt", "./grüße.txt", code=2, message=r"IN and OUT are the same file")
         self.vexir("asset", "pack", "grüße.txt", "grüße.vxa")
@@ -83,9 +118,8 @@ class Tool(unittest.TestCase):
         self.assertIn("Loaded", self.vexir("asset", "verify", "grüße.vxa"))
 
     def test_a_file_without_a_header_is_never_called_verified(self):
-        output = self.vexir("asset", "verify", "grüße.txt", code=1)
-        self.assertIn("grüße.txt: no header, so no digest to verify", output)
-        self.assertNotIn("Loaded", output)
+        output = self.vexir("asset", "verify", "grüße.txt", code=1, message=r"grüße.txt: no header, so no digest")
+        self.assertNotIn("Loaded", output + self.errors)
         self.vexir("asset", "unpack", "grüße.txt", "copy.txt", code=1, message=r"has no header.*--plain")
         self.assertFalse(os.path.exists(self.path("copy.txt")))
         self.assertIn("copied (no header)", self.vexir("asset", "unpack", "--plain", "grüße.txt", "copy.txt"))
@@ -101,6 +135,13 @@ class Tool(unittest.TestCase):
                 (["color", "convert", "--from", "hsv", "180", "1", "1", "--to", "srgb"],
                  r"hue 180 is out of range \(0 to 1, not included\)"),
                 (["color", "convert", "--from", "hsv", "1.5", "1", "1", "--to", "srgb"], r"hue 1.5 is out of range"),
+                (["color", "convert", "--from", "hsv", "1", "1", "1", "--to", "srgb"], r"hue 1 is out of range"),
+                (["color", "convert", "--from", "hsv", "0", "1.01", "1", "--to", "srgb"],
+                 r"saturation 1.01 is out of range"),
+                (["color", "convert", "--from", "bogus", "5", "0", "0", "--to", "srgb"], r"srgb, linear, hsv or xyz"),
+                (["--version", "extra"], r"extra"),
+                (["sun", "--date", "1700-02-29", "--lat", "0", "--lon", "0"], r"not a calendar date"),
+                (["sun", "--date", "+2024-2-3", "--lat", "0", "--lon", "0"], r"not a calendar date"),
                 (["color", "convert", "--from", "srgb", "0x1p-1", "0", "0", "--to", "hsv"],
                  r'red "0x1p-1" is not a number'),
                 (["color", "convert", "--from", "cmyk", "0", "0", "0", "--to", "hsv"], r"srgb, linear, hsv or xyz"),
@@ -124,6 +165,10 @@ class Tool(unittest.TestCase):
         self.assertIn("Julian date  2268992.000000", self.vexir("sun", "--date", "1500-02-29", "--lat", "0",
                                                                "--lon", "0"))
         self.assertIn("Julian date  2299161.000000", self.vexir("sun", "--date", "1582-10-15", "--lat", "0",
+                                                               "--lon", "0"))
+        self.assertIn("Julian date  2299160.000000", self.vexir("sun", "--date", "1582-10-04", "--lat", "0",
+                                                               "--lon", "0"))
+        self.assertIn("Julian date  2305507.000000", self.vexir("sun", "--date", "1600-02-29", "--lat", "0",
                                                                "--lon", "0"))
         self.assertEqual(self.vexir("color", "convert", "--from", "hsv", "0.5", "1", "1", "--to", "srgb"),
                          "srgb 0 1 1\n")

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -61,7 +62,9 @@ std::string ListenFailure(const Settings& settings, int error)
 
 namespace RemoteConsole {
 
-int RunProgram(const std::vector<std::string>& arguments)
+namespace {
+
+int Serve(const std::vector<std::string>& arguments)
 {
     static ReportingAssertHandler reporting;
     Vexir::SetActiveAssertHandler(&reporting);
@@ -118,6 +121,25 @@ int RunProgram(const std::vector<std::string>& arguments)
     if (log)
         std::fclose(log);
     return kSucceeded;
+}
+
+}  // namespace
+
+int RunProgram(const std::vector<std::string>& arguments)
+{
+    // No exception ends the program unexplained.
+    int status;
+    try {
+        status = Serve(arguments);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "RemoteConsole: %s\n", error.what());
+        status = kFailed;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "RemoteConsole: the output could not be written\n");
+        return status == kSucceeded ? kFailed : status;
+    }
+    return status;
 }
 
 }  // namespace RemoteConsole

@@ -45,24 +45,36 @@ std::string ReadListen(const std::string& text, Settings& settings)
     return std::string();
 }
 
+// A whole number of seconds from 1 to 86400, written in decimal digits only.
+void ReadSeconds(const std::string& option, const std::string& text, int& seconds)
+{
+    bool digits = !text.empty() && text.size() <= 5;
+    for (char c : text)
+        digits = digits && c >= '0' && c <= '9';
+    const long value = digits ? std::stol(text) : 0;
+    if (value < 1 || value > 86400)
+        throw CLI::ValidationError(option, "\"" + text + "\" is not a number of seconds from 1 to 86400");
+    seconds = static_cast<int>(value);
+}
+
 }  // namespace
 
 int ParseSettings(const std::vector<std::string>& arguments, Settings& settings)
 {
     CLI::App program(kDescription, "RemoteConsole");
+    program.allow_windows_style_options(false);  // a log named /tmp/x.log is a file
     program.footer(kFooter);
     std::string listen = "127.0.0.1:7500";
     program.add_option("--listen", listen, "where to listen (default 127.0.0.1:7500); 0.0.0.0 for all")
         ->type_name("ADDRESS:PORT");
     program.add_option("--log", settings.logPath, "also append every message to FILE")->type_name("FILE");
-    program.add_option("--stall", settings.stallSeconds,
+    std::string stall, wait;
+    program.add_option("--stall", stall,
                        "drop a client whose unfinished message makes no progress for that many seconds (default 60)")
-        ->type_name("SECONDS")
-        ->check(CLI::Range(1, 86400).description(""));
+        ->type_name("SECONDS");
     CLI::Option* once = program.add_flag("--once", settings.once, "end when the first clients have left");
-    program.add_option("--wait", settings.waitSeconds, "with --once: end if no client came in that many seconds")
+    program.add_option("--wait", wait, "with --once: end if no client came in that many seconds")
         ->type_name("SECONDS")
-        ->check(CLI::Range(1, 86400).description(""))
         ->needs(once);
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - (arguments.empty() ? 0 : 1));
     try {
@@ -70,6 +82,12 @@ int ParseSettings(const std::vector<std::string>& arguments, Settings& settings)
         const std::string wrong = ReadListen(listen, settings);
         if (!wrong.empty())
             throw CLI::ValidationError("--listen", wrong);
+        if (!stall.empty() || program.count("--stall"))
+            ReadSeconds("--stall", stall, settings.stallSeconds);
+        if (!wait.empty() || program.count("--wait"))
+            ReadSeconds("--wait", wait, settings.waitSeconds);
+        if (program.count("--log") && settings.logPath.empty())
+            throw CLI::ValidationError("--log", "the file name is empty");
     } catch (const CLI::CallForHelp&) {
         std::printf("%s", program.help().c_str());
         return kSucceeded;

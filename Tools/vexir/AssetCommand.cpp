@@ -1,6 +1,7 @@
 // `vexir asset`: makes and checks asset files through the library.
 #include <Vexir/Assets.h>
 #include <Vexir/Encryption.h>
+#include <Vexir/Utf8Util.h>
 
 #include <CLI/CLI.hpp>
 
@@ -27,37 +28,35 @@ struct AssetArguments {
 };
 
 // One file may not be both: the output would be gone before it was read.
-void RefuseSameFile(const std::string& command, const Path& input, const Path& output)
+void RefuseSameFile(const std::string& command, const AssetFile& input, const AssetFile& output)
 {
     std::error_code error;
-    const bool same = input.AsString() == output.AsString() ||
-                      std::filesystem::equivalent(FileSystemPath(input), FileSystemPath(output), error);
-    if (same)
+    if (input.path == output.path || std::filesystem::equivalent(input.path, output.path, error))
         throw UsageError(command, "IN and OUT are the same file");
 }
 
 int Pack(const AssetArguments& arguments)
 {
-    const Path input = AssetName("asset pack", arguments.input), output = AssetName("asset pack", arguments.output);
+    const AssetFile input = NameOf("asset pack", arguments.input), output = NameOf("asset pack", arguments.output);
     RefuseSameFile("asset pack", input, output);
     std::string payload, why;
     if (!ReadRegularFile(input, payload, why))
-        return Fail("asset pack", "cannot read " + arguments.input + ": " + why);
+        return Fail("asset pack", "cannot read " + input.typed + ": " + why);
     auto* bytes = reinterpret_cast<unsigned char*>(&payload[0]);
     const Vexir::AssetFileHeader header = Vexir::MakeAssetFileHeader(bytes, payload.size());
     Vexir::Encryption::Encrypt(Vexir::Encryption::Scheme0, bytes, payload.size());
     if (!WriteReplacing(output, std::string(reinterpret_cast<const char*>(&header), sizeof header) + payload, why))
-        return Fail("asset pack", "cannot write " + arguments.output + ": " + why);
-    std::printf("packed %s (%zu bytes) into %s\n", arguments.input.c_str(), payload.size(), arguments.output.c_str());
+        return Fail("asset pack", "cannot write " + output.typed + ": " + why);
+    std::printf("packed %s (%zu bytes) into %s\n", input.typed.c_str(), payload.size(), output.typed.c_str());
     return kSucceeded;
 }
 
-// Whether a regular file carries a header (and so a digest); false with the
-// reason when it is no file to look at.
-bool HasHeader(const Path& name, bool& headed, std::string& why)
+// A regular file the library can open, and whether it carries a header (and
+// so a digest); false with the reason otherwise.
+bool Examine(const AssetFile& file, Path& name, bool& headed, std::string& why)
 {
     unsigned long long size = 0;
-    if (!RegularFileSize(name, size, why))
+    if (!RegularFileSize(file, size, why) || !file.LibraryPath(name, why))
         return false;
     Vexir::AssetFileHeader header;
     headed = Vexir::ReadAssetFileHeader(name, header);
@@ -66,73 +65,89 @@ bool HasHeader(const Path& name, bool& headed, std::string& why)
 
 int Unpack(const AssetArguments& arguments)
 {
-    const Path input = AssetName("asset unpack", arguments.input);
-    const Path output = AssetName("asset unpack", arguments.output);
+    const AssetFile input = NameOf("asset unpack", arguments.input);
+    const AssetFile output = NameOf("asset unpack", arguments.output);
     RefuseSameFile("asset unpack", input, output);
+    Path name;
     bool headed = false;
     std::string why;
-    if (!HasHeader(input, headed, why))
-        return Fail("asset unpack", "cannot read " + arguments.input + ": " + why);
+    if (!Examine(input, name, headed, why))
+        return Fail("asset unpack", "cannot read " + input.typed + ": " + why);
     if (!headed && !arguments.plain)
-        return Fail("asset unpack", arguments.input + " has no header, so no digest to check it against "
-                                                      "(--plain copies such a file as it is)");
+        return Fail("asset unpack", input.typed + " has no header, so no digest to check it against "
+                                                  "(--plain copies such a file as it is)");
     IAsset::Status status = IAsset::Unknown;
-    IAsset* asset = Vexir::GetMgrAssets()->GetAsset(input, kBinaryType, &status);
+    IAsset* asset = Vexir::GetMgrAssets()->GetAsset(name, kBinaryType, &status);
     if (!asset)
-        return Fail("asset unpack", arguments.input + ": " + IAsset::StatusString(status));
+        return Fail("asset unpack", input.typed + ": " + IAsset::StatusString(status));
     const std::string payload(static_cast<const char*>(asset->GetDataPtr()), asset->GetDataSize());
     Vexir::GetMgrAssets()->ReleaseAsset(asset);
     if (!WriteReplacing(output, payload, why))
-        return Fail("asset unpack", "cannot write " + arguments.output + ": " + why);
+        return Fail("asset unpack", "cannot write " + output.typed + ": " + why);
     std::printf("%s %s and wrote its %zu bytes to %s\n", headed ? "verified" : "copied (no header)",
-                arguments.input.c_str(), payload.size(), arguments.output.c_str());
+                input.typed.c_str(), payload.size(), output.typed.c_str());
     return kSucceeded;
+}
+
+// Verifies one file: its status line on standard output when it is Loaded,
+// on standard error otherwise.
+bool VerifyOne(const std::string& typed)
+{
+    const AssetFile file = NameOf("asset verify", typed);
+    Path name;
+    bool headed = false;
+    std::string why;
+    if (!Examine(file, name, headed, why)) {
+        std::fprintf(stderr, "%s: cannot be read: %s\n", typed.c_str(), why.c_str());
+        return false;
+    }
+    if (!headed) {
+        std::fprintf(stderr, "%s: no header, so no digest to verify\n", typed.c_str());
+        return false;
+    }
+    IAsset::Status status = IAsset::Unknown;
+    IAsset* asset = Vexir::GetMgrAssets()->GetAsset(name, kBinaryType, &status);
+    if (asset)
+        Vexir::GetMgrAssets()->ReleaseAsset(asset);
+    std::fprintf(status == IAsset::Loaded ? stdout : stderr, "%s: %s\n", typed.c_str(), IAsset::StatusString(status));
+    return status == IAsset::Loaded;
 }
 
 int Verify(const AssetArguments& arguments)
 {
     int failures = 0;
     for (const std::string& typed : arguments.files) {
-        const Path name = AssetName("asset verify", typed);
-        bool headed = false;
-        std::string why;
-        if (!HasHeader(name, headed, why)) {
-            std::printf("%s: cannot be read: %s\n", typed.c_str(), why.c_str());
-            ++failures;
-            continue;
+        bool verified = false;
+        try {
+            verified = VerifyOne(typed);
+        } catch (const utf8util::utf8_conversion_error&) {
+            std::fprintf(stderr, "%s: cannot be read: the name is not UTF-8\n", typed.c_str());
         }
-        if (!headed) {
-            std::printf("%s: no header, so no digest to verify\n", typed.c_str());
-            ++failures;
-            continue;
-        }
-        IAsset::Status status = IAsset::Unknown;
-        IAsset* asset = Vexir::GetMgrAssets()->GetAsset(name, kBinaryType, &status);
-        if (asset)
-            Vexir::GetMgrAssets()->ReleaseAsset(asset);
-        std::printf("%s: %s\n", typed.c_str(), IAsset::StatusString(status));
-        failures += status == IAsset::Loaded ? 0 : 1;
+        std::fflush(stdout);
+        failures += verified ? 0 : 1;
     }
     return failures == 0 ? kSucceeded : kFailed;
 }
 
 int Info(const AssetArguments& arguments)
 {
-    const Path name = AssetName("asset info", arguments.input);
+    const AssetFile file = NameOf("asset info", arguments.input);
+    Path name;
+    bool headed = false;
     unsigned long long size = 0;
     std::string why;
-    if (!RegularFileSize(name, size, why))
-        return Fail("asset info", "cannot read " + arguments.input + ": " + why);
+    if (!Examine(file, name, headed, why) || !RegularFileSize(file, size, why))
+        return Fail("asset info", "cannot read " + file.typed + ": " + why);
     Vexir::AssetFileHeader header;
-    if (!Vexir::ReadAssetFileHeader(name, header)) {
-        std::printf("%s: no header (plain file), payload %llu bytes\n", arguments.input.c_str(), size);
+    if (!headed || !Vexir::ReadAssetFileHeader(name, header)) {
+        std::printf("%s: no header (plain file), payload %llu bytes\n", file.typed.c_str(), size);
         return kSucceeded;
     }
     char digest[33];
     for (int i = 0; i < 16; ++i)
         std::snprintf(digest + 2 * i, 3, "%02x", header.digest[i]);
-    std::printf("%s: header, scheme %u, digest %s, payload %llu bytes\n", arguments.input.c_str(), header.scheme,
-                digest, size - sizeof header);
+    std::printf("%s: header, scheme %u, digest %s, payload %llu bytes\n", file.typed.c_str(), header.scheme, digest,
+                size - sizeof header);
     return kSucceeded;
 }
 

@@ -1,9 +1,10 @@
 #include "AssetFiles.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
+#include <cstring>
 
 #include "Command.h"
 
@@ -27,70 +28,115 @@ std::string NotAFile(const fs::path& name)
     return std::string();
 }
 
-}  // namespace
+std::string SystemReason() { return errno != 0 ? std::strerror(errno) : "an unknown error"; }
 
-Vexir::Path AssetName(const std::string& command, const std::string& typed)
+// A short name no other run uses, in `folder`.
+fs::path TemporaryIn(const fs::path& folder)
 {
-    std::error_code error;
-    const fs::path absolute = fs::absolute(fs::u8path(typed), error);
-    const Vexir::Path name(error ? typed : absolute.lexically_normal().generic_u8string());
-    if (typed.empty() || error || !name.IsValid() || name.IsDirectory())
-        throw UsageError(command, "\"" + typed + "\" is not a valid file name");
-    return name;
+    static std::atomic<unsigned> s_uCounter{0};
+    const auto stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    char name[48];
+    std::snprintf(name, sizeof name, ".vexir-%llx-%x.tmp", stamp, s_uCounter++);
+    return folder / name;
 }
 
-fs::path FileSystemPath(const Vexir::Path& name) { return fs::u8path(name.AsString()); }
+}  // namespace
 
-bool ReadRegularFile(const Vexir::Path& name, std::string& bytes, std::string& why)
+AssetFile NameOf(const std::string& command, const std::string& typed)
 {
-    const fs::path path = FileSystemPath(name);
-    why = NotAFile(path);
-    if (!why.empty())
-        return false;
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    if (!file || !(content << file.rdbuf()) || file.bad()) {
-        why = "it could not be read";
+    if (typed.empty())
+        throw UsageError(command, "an empty file name");
+    std::error_code error;
+    fs::path absolute = fs::absolute(fs::u8path(typed), error);
+    return AssetFile{typed, error ? fs::u8path(typed) : absolute.lexically_normal()};
+}
+
+bool AssetFile::LibraryPath(Vexir::Path& name, std::string& why) const
+{
+    const std::string generic = path.generic_u8string();
+    name = Vexir::Path(generic);
+    if (!name.IsValid() || name.IsDirectory() || name.AsString() != generic) {
+        why = "the library cannot open \"" + typed + "\" by that name" +
+              (name.IsValid() ? " (it would read it as " + name.AsString() + ")" : "");
         return false;
     }
-    bytes = content.str();
     return true;
 }
 
-bool RegularFileSize(const Vexir::Path& name, unsigned long long& size, std::string& why)
+bool ReadRegularFile(const AssetFile& file, std::string& bytes, std::string& why)
 {
-    const fs::path path = FileSystemPath(name);
-    why = NotAFile(path);
+    why = NotAFile(file.path);
+    if (!why.empty())
+        return false;
+    errno = 0;
+    std::FILE* stream = OpenFile(file.path, "rb");
+    if (!stream) {
+        why = SystemReason();
+        return false;
+    }
+    bytes.clear();
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+        bytes.append(buffer, got);
+    const bool failed = std::ferror(stream) != 0;
+    if (failed)
+        why = SystemReason();
+    std::fclose(stream);
+    return !failed;
+}
+
+bool RegularFileSize(const AssetFile& file, unsigned long long& size, std::string& why)
+{
+    why = NotAFile(file.path);
     std::error_code error;
     if (why.empty())
-        size = fs::file_size(path, error);
+        size = fs::file_size(file.path, error);
     if (error)
         why = error.message();
     return why.empty();
 }
 
-bool WriteReplacing(const Vexir::Path& target, const std::string& bytes, std::string& why)
+bool WriteReplacing(const AssetFile& target, const std::string& bytes, std::string& why)
 {
-    static std::atomic<unsigned> s_uCounter{0};
-    const fs::path destination = FileSystemPath(target);
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    fs::path temporary = destination;
-    temporary += ".vexir-" + std::to_string(stamp) + "-" + std::to_string(s_uCounter++) + ".tmp";
-    bool written;
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        written = file && file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && file.flush();
-        file.close();
-        written = written && !file.fail();
+    // A link is followed: the file it points to is the one replaced.
+    std::error_code error;
+    fs::path destination = target.path;
+    if (fs::is_symlink(fs::symlink_status(destination, error))) {
+        destination = fs::canonical(destination, error);
+        if (error) {
+            why = "it is a link to a file that is not there";
+            return false;
+        }
     }
-    std::error_code ignored;
-    if (!written) {
-        fs::remove(temporary, ignored);
-        why = "it could not be written (is the folder there, writable, with room?)";
+    const fs::file_status old = fs::status(destination, error);
+    const bool replacing = fs::exists(old);
+    if (replacing && !fs::is_regular_file(old)) {
+        why = fs::is_directory(old) ? "it is a directory" : "it is not a regular file";
         return false;
     }
-    if (!ReplaceWith(temporary, destination, why)) {
-        fs::remove(temporary, ignored);
+    if (replacing && (old.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        why = "it is read-only";
+        return false;
+    }
+    const fs::path temporary = TemporaryIn(destination.parent_path());
+    errno = 0;
+    std::FILE* stream = OpenFile(temporary, "wb");
+    if (!stream) {
+        why = SystemReason();
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && std::fflush(stream) == 0;
+    if (!written)
+        why = SystemReason();
+    if (std::fclose(stream) != 0 && written) {
+        written = false;
+        why = SystemReason();
+    }
+    if (written && replacing)
+        fs::permissions(temporary, old.permissions(), error);
+    if (!written || !ReplaceWith(temporary, destination, why)) {
+        fs::remove(temporary, error);
         return false;
     }
     return true;

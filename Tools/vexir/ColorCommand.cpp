@@ -144,9 +144,14 @@ Color3f Channels(const ColorArguments& arguments)
 
 int Convert(const ColorArguments& arguments)
 {
-    Color3f linear, result;
-    if (!ToLinear(arguments.from, Channels(arguments), linear) || !FromLinear(arguments.to, linear, result))
+    const auto known = [](const std::string& form) {
+        return form == "srgb" || form == "linear" || form == "hsv" || form == "xyz";
+    };
+    if (!known(arguments.from) || !known(arguments.to))
         throw UsageError("color convert", std::string("--from and --to take ") + kForms);
+    Color3f linear, result;
+    ToLinear(arguments.from, Channels(arguments), linear);
+    FromLinear(arguments.to, linear, result);
     std::printf("%s %s %s %s\n", arguments.to.c_str(), General(result.r).c_str(), General(result.g).c_str(),
                 General(result.b).c_str());
     return kSucceeded;

@@ -20,21 +20,32 @@ const char* const kExitCodes =
     "\nExit codes: 0 success, 1 the operation failed, 2 a wrong command line.\n"
     "`vexir help COMMAND` or `vexir COMMAND --help` explains a command.\n";
 
-// `vexir help [COMMAND]`: the same text as `--help`.
+// A command's help, its usage line naming the whole command ("vexir asset pack").
+std::string HelpOf(const CLI::App& command)
+{
+    std::string parents;
+    for (const CLI::App* parent = command.get_parent(); parent; parent = parent->get_parent())
+        parents = parent->get_name() + (parents.empty() ? "" : " " + parents);
+    return command.help(parents);
+}
+
+// `vexir help [COMMAND...]`: the same text as `--help`.
 void AddHelp(CLI::App& tool, int& status)
 {
-    static std::string s_sTopic;
+    static std::vector<std::string> s_topic;
     CLI::App* help = tool.add_subcommand("help", "explain a command");
-    help->add_option("COMMAND", s_sTopic, "the command to explain");
+    help->add_option("COMMAND", s_topic, "the command to explain, such as: asset pack");
     help->callback([&tool, &status] {
-        if (s_sTopic.empty()) {
-            std::printf("%s", tool.help().c_str());
-            return;
+        CLI::App* topic = &tool;
+        std::string named;
+        for (const std::string& word : s_topic) {
+            named += (named.empty() ? "" : " ") + word;
+            const auto found = topic->get_subcommands([&](CLI::App* command) { return command->get_name() == word; });
+            if (found.empty())
+                throw UsageError("help", "there is no command \"" + named + "\"; `vexir --help` lists them");
+            topic = found.front();
         }
-        const auto commands = tool.get_subcommands([](CLI::App* command) { return command->get_name() == s_sTopic; });
-        if (commands.empty())
-            throw UsageError("help", "there is no command \"" + s_sTopic + "\"; `vexir --help` lists them");
-        std::printf("%s", commands.front()->help().c_str());
+        std::printf("%s", HelpOf(*topic).c_str());
         status = kSucceeded;
     });
 }
@@ -64,14 +75,11 @@ std::string CommandName(const CLI::App& tool)
 int Parse(const std::vector<std::string>& arguments)
 {
     CLI::App tool("vexir: the SDK's command-line tool.", "vexir");
+    // A name such as /data/in.txt is a file, not a Windows-style option.
+    tool.allow_windows_style_options(false);
     tool.require_subcommand(0, 1);
-    tool.add_flag_callback(
-        "--version",
-        [] {
-            std::printf("%s\n%s\n", GetVexirVersionString(), GetVexirCopyrightString());
-            throw CLI::Success();
-        },
-        "print the version and end");
+    bool version = false;
+    tool.add_flag("--version", version, "print the version and end");
     int status = kSucceeded;
     AddTour(tool, status);
     AddAsset(tool, status);
@@ -85,14 +93,11 @@ int Parse(const std::vector<std::string>& arguments)
     try {
         tool.parse(reversed);
     } catch (const CLI::CallForHelp&) {
-        const auto parsed = tool.get_subcommands();
         const CLI::App* topic = &tool;
-        while (topic && !topic->get_subcommands().empty())
+        while (!topic->get_subcommands().empty())
             topic = topic->get_subcommands().front();
-        std::printf("%s", (parsed.empty() ? tool.help() : topic->help()).c_str());
+        std::printf("%s", HelpOf(*topic).c_str());
         return kSucceeded;
-    } catch (const CLI::Success&) {
-        return kSucceeded;  // --version
     } catch (const CLI::ParseError& error) {
         std::fprintf(stderr, "vexir%s: %s\nRun `vexir%s --help` for the usage.\n", CommandName(tool).c_str(),
                      error.what(), CommandName(tool).c_str());
@@ -101,8 +106,12 @@ int Parse(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "vexir %s: %s\n", error.Command().c_str(), error.what());
         return kUsage;
     }
-    if (tool.get_subcommands().empty()) {
-        std::fprintf(stderr, "%s", tool.help().c_str());
+    if (version && tool.get_subcommands().empty()) {
+        std::printf("%s\n%s\n", GetVexirVersionString(), GetVexirCopyrightString());
+        return kSucceeded;
+    }
+    if (version || tool.get_subcommands().empty()) {
+        std::fprintf(stderr, "%s", HelpOf(tool).c_str());
         return kUsage;
     }
     return status;
@@ -112,7 +121,7 @@ int Parse(const std::vector<std::string>& arguments)
 
 int Fail(const std::string& command, const std::string& message)
 {
-    std::fprintf(stderr, "vexir %s: %s\n", command.c_str(), message.c_str());
+    std::fprintf(stderr, "vexir%s%s: %s\n", command.empty() ? "" : " ", command.c_str(), message.c_str());
     return kFailed;
 }
 
@@ -123,13 +132,20 @@ int RunTool(const std::vector<std::string>& arguments)
     if (!arguments.empty())
         s_sToolPath = arguments.front();
     // No exception ends the tool: whatever escapes a command is told, exit 1.
+    int status;
     try {
-        return Parse(arguments.empty() ? std::vector<std::string>{"vexir"} : arguments);
+        status = Parse(arguments.empty() ? std::vector<std::string>{"vexir"} : arguments);
     } catch (const std::exception& error) {
-        return Fail("", error.what());
+        status = Fail("", error.what());
     } catch (...) {
-        return Fail("", "an unexpected error");
+        status = Fail("", "an unexpected error");
     }
+    // What was printed must have arrived: a full disk or a closed pipe fails.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "vexir: the output could not be written\n");
+        return status == kSucceeded ? kFailed : status;
+    }
+    return status;
 }
 
 }  // namespace VexirTool

@@ -42,13 +42,32 @@ bool IsCalendarDate(int year, int month, int day)
     return day <= days && !dropped;
 }
 
+// Reads `count` digits at `at` into `value`.
+bool Digits(const std::string& text, std::size_t& at, std::size_t count, int& value)
+{
+    value = 0;
+    for (std::size_t end = at + count; at < end; ++at) {
+        if (at >= text.size() || text[at] < '0' || text[at] > '9')
+            return false;
+        value = value * 10 + (text[at] - '0');
+    }
+    return true;
+}
+
+// YYYY-MM-DD (a year from -4712 to 9999, a minus sign before years BC).
 Moment ParseDate(const std::string& text)
 {
     Moment moment{};
-    char rest = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d%c", &moment.year, &moment.month, &moment.day, &rest) != 3 ||
-        moment.year < -4712 || moment.year > 9999 || !IsCalendarDate(moment.year, moment.month, moment.day))
-        throw UsageError("sun", "--date YYYY-MM-DD is missing or not a calendar date (dates before 15 October 1582 "
+    std::size_t at = text.size() > 0 && text[0] == '-' ? 1 : 0;
+    const std::size_t dash = text.find('-', at);
+    const bool read = dash != std::string::npos && dash > at && dash - at <= 4 &&
+                      Digits(text, at, dash - at, moment.year) && text[at++] == '-' &&
+                      Digits(text, at, 2, moment.month) && at < text.size() && text[at++] == '-' &&
+                      Digits(text, at, 2, moment.day) && at == text.size();
+    if (text.size() > 0 && text[0] == '-')
+        moment.year = -moment.year;
+    if (!read || moment.year < -4712 || !IsCalendarDate(moment.year, moment.month, moment.day))
+        throw UsageError("sun", "--date " + text + " is not a calendar date YYYY-MM-DD (dates before 15 October 1582 "
                                 "are Julian; 5 to 14 October 1582 did not happen)");
     return moment;
 }
@@ -57,11 +76,11 @@ Moment ParseDate(const std::string& text)
 double ParseTime(const std::string& option, const std::string& text)
 {
     int hour = 0, minute = 0, second = 0;
-    char rest = 0;
-    const int fields = std::sscanf(text.c_str(), "%d:%d:%d%c", &hour, &minute, &second, &rest);
-    const bool shortForm = fields == 2 && std::sscanf(text.c_str(), "%d:%d%c", &hour, &minute, &rest) == 2;
-    if (!(fields == 3 || shortForm) || hour < 0 || hour > 24 || minute < 0 || minute > 59 || second < 0 ||
-        second > 59 || (hour == 24 && (minute > 0 || second > 0)))
+    std::size_t at = 0;
+    bool read = Digits(text, at, 2, hour) && at < text.size() && text[at++] == ':' && Digits(text, at, 2, minute);
+    if (read && at < text.size())
+        read = text[at++] == ':' && Digits(text, at, 2, second) && at == text.size();
+    if (!read || hour > 24 || minute > 59 || second > 59 || (hour == 24 && (minute > 0 || second > 0)))
         throw UsageError("sun", option + " \"" + text + "\" is not a time HH:MM[:SS]");
     return hour * 3600.0 + minute * 60.0 + second;
 }

@@ -82,8 +82,9 @@ void AddTour(CLI::App& tool, int& status)
 {
     CLI::App* tour = tool.add_subcommand("tour", "walk through what the library can do");
     tour->footer("Walks through the library's subsystems, printing what each one does. It never waits for input:\n"
-                 "the failed assertion it shows is answered by a handler the tour installs. What it writes goes\n"
-                 "into a new folder of its own under the system's temporary folder, and stays there.");
+                 "the failed assertion it shows is answered by a handler the tour installs. It writes into a new\n"
+                 "folder of its own under the system's temporary folder, where its HTML log, memory-usage CSV and\n"
+                 "remote-console log stay.");
     tour->callback([&status] { status = Run(); });
 }
 
