@@ -21,6 +21,8 @@ public:
 
     // The Julian day number; dates before 15 October 1582 are read in the
     // Julian calendar, later ones in the Gregorian: 1 January 2000 => 2451545.
+    // `long` is 32 bits on Windows: beyond about 5.8 million years from now a
+    // day number does not fit there, though Set still computes it in 64 bits.
     static long ComputeJulianDateNumber(int year, int month, int day);
     static double ComputeDecimalHours(float hour, float minute, float second);
     // The day fraction from noon, in Universal Time (local time minus zone).

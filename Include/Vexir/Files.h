@@ -6,8 +6,14 @@
 // Sizes and positions are 64-bit on every platform. The manager takes no lock:
 // callers on several threads serialise their calls.
 //
-// Linux differs from Windows in these points:
+// Both platforms read an empty directory name as the current directory and
+// accept a trailing separator on a directory ("data/"). Linux differs from
+// Windows in these points:
 //  - files open in binary mode whatever the mode asks (Linux has no text mode);
+//  - names are bytes: "\\" is an ordinary character on Linux, a separator on
+//    Windows, and Windows ignores a final dot or blank in a name;
+//  - names differing only in case are different files on Linux, the same on
+//    Windows;
 //  - ListFiles returns the names sorted by bytes (Windows returns them in the
 //    file system's order);
 //  - GetUniversalName finds network names in the mount table: a path on a

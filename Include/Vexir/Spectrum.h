@@ -28,7 +28,8 @@ public:
     // or min >= max. The samples are left unset.
     bool InitSpectra(float min, float max, int count);
     // Samples every `step` from min; max ends the last interval and is no sample.
-    // False (and empty) when step <= 0 or min >= max.
+    // False (and empty) when step <= 0 or min >= max, when the range is shorter
+    // than one step, and for 10^8 intervals or more (or a NaN anywhere).
     bool InitSpectra(float min, float max, float step);
     // Linear between samples; 0 outside [min, max], for a NaN wavelength and
     // with no data; the last sample from there up to max.
@@ -88,8 +89,9 @@ private:
 };
 
 // The CIE standard illuminants, 80 samples at 5 nm from 380 to 775 nm (CIE 15).
-// A, B and C are the CIE tables divided by 216.12, the value of A at 730 nm:
-// A is 0.0453 at 380 nm, B 0.1036 and C 0.1527 there. D65 is the CIE table to
+// A, B and C are the exact CIE curves divided by 216.12, the value of A at
+// 730 nm, rather than rounded scale figures: A is 0.0453 at 380 nm, B 0.1036
+// and C 0.1527 there. D65 is the CIE table to
 // one decimal (100 at 560 nm). F is the CIE F2 lamp scaled so that its
 // largest value (the mercury line at 435 nm) is 1.
 VEXIR_API const SpectrumUniform& Get_CIE_Light_A();

@@ -24,7 +24,11 @@ bool StatIs(const char* path, unsigned short kind)
     if (!path)
         return false;
     try {
-        const std::wstring wide = utf8util::Utf8ToUtf16(path);
+        std::wstring wide = utf8util::Utf8ToUtf16(path);
+        // The C runtime does not find "dir/" or "dir\\"; Linux does, and so do we.
+        // A root ("/", "C:/") keeps its separator.
+        while (wide.size() > 1 && (wide.back() == L'/' || wide.back() == L'\\') && wide[wide.size() - 2] != L':')
+            wide.pop_back();
         struct _stat64 info;
         return _waccess(wide.c_str(), 0) == 0 && _wstat64(wide.c_str(), &info) == 0 && (info.st_mode & kind) != 0;
     } catch (const utf8util::utf8_conversion_error&) {

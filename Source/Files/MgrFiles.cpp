@@ -16,17 +16,19 @@ namespace {
 // The buffers the dialogs and GetUniversalName write into: the Windows path limit.
 const std::size_t kNameBufferSize = 260;
 
-// The chosen name goes back into the caller's buffer, always terminated.
+// The chosen name goes back into the caller's buffer, always terminated. A
+// name too long for the buffer is not cut to another file's name: the answer
+// is false and the buffer keeps what it held.
 bool RunDialog(bool save, NativeWindowHandle owner, char* fileName, const char* filter, const char* defaultExtension,
                const char* initialDirectory)
 {
     if (!fileName)
         return false;
     std::string name(fileName, strnlen(fileName, kNameBufferSize));
-    if (!ShowFileDialog(save, owner, name, filter, defaultExtension, initialDirectory))
+    if (!ShowFileDialog(save, owner, name, filter, defaultExtension, initialDirectory) ||
+        name.size() >= kNameBufferSize)
         return false;
-    CopyTerminated(fileName, kNameBufferSize, name);
-    return true;
+    return CopyTerminated(fileName, kNameBufferSize, name);
 }
 
 LibrarySingleton<MgrFiles> s_manager;
@@ -54,7 +56,9 @@ bool MgrFiles::FileExists(const std::string& path) { return IsRegularFile(path.c
 
 bool MgrFiles::ListFiles(const std::string& directory, std::vector<std::string>& names)
 {
-    return ListPlainFiles(directory, names);
+    // An empty name is the current directory on every platform (Windows would
+    // read "\\*" as the drive's root).
+    return ListPlainFiles(directory.empty() ? std::string(".") : directory, names);
 }
 
 IFileObj* MgrFiles::Open(const std::string& path, unsigned mode) { return Open(path.c_str(), mode); }

@@ -74,6 +74,9 @@ Color3f& Color3f::RGBToHSV()
     hue /= 6;
     if (hue < 0)
         hue += 1;
+    // A hue a hair below 0 becomes exactly 1 in single precision; it is 0.
+    if (hue >= 1)
+        hue = 0;
     *this = Color3f(hue, saturation, max);
     return *this;
 }

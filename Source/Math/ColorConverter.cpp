@@ -14,12 +14,14 @@ using Matrix3d = double[9];
 Phosphors::Chromaticity Triple(double x, double y) { return {x, y, (1 - x) - y}; }
 
 // Rows of the 3x3 taken cyclically: column j of the inverse is row j+1 x row
-// j+2 over the determinant. False for a determinant of exactly 0.
+// j+2 over the determinant. False unless the determinant is finite and not 0:
+// a NaN or infinite one (a white with y = 0, a NaN chromaticity) inverts to
+// nothing usable.
 bool Invert3(const double* m, double* out)
 {
     const double det = m[0] * m[4] * m[8] + m[1] * m[5] * m[6] + m[2] * m[3] * m[7] - m[2] * m[4] * m[6] -
                        m[3] * m[1] * m[8] - m[0] * m[5] * m[7];
-    if (det == 0)
+    if (!std::isfinite(det) || det == 0)
         return false;
     const double reciprocal = 1 / det;
     for (int j = 0; j < 3; ++j) {

@@ -14,14 +14,25 @@ const double kParallax = 4.2587565907513806e-5;
 
 }  // namespace
 
-long Date::ComputeJulianDateNumber(int year, int month, int day)
+namespace {
+
+// In 64 bits on every platform: `long` is 32 bits on Windows, where 365 * y
+// overflows past the year 5,800,000.
+long long JulianDayNumber(int year, int month, int day)
 {
-    const long a = (14 - month) / 12;
-    const long y = static_cast<long>(year) + 4800 - a;
-    const long julian = day + (153 * (month + 12 * a) - 457) / 5 + 365 * y + y / 4 - 32083;
+    const long long a = (14 - month) / 12;
+    const long long y = static_cast<long long>(year) + 4800 - a;
+    const long long julian = day + (153 * (month + 12 * a) - 457) / 5 + 365 * y + y / 4 - 32083;
     if (julian < 2299162)
         return julian;
     return julian + y / 400 - y / 100 + 38;
+}
+
+}  // namespace
+
+long Date::ComputeJulianDateNumber(int year, int month, int day)
+{
+    return static_cast<long>(JulianDayNumber(year, month, day));
 }
 
 double Date::ComputeDecimalHours(float hour, float minute, float second)
@@ -36,7 +47,7 @@ double Date::ComputeTimeOffset(float hour, float minute, float second, float zon
 
 void Date::Set(int year, int month, int day, float hour, float minute, float second, float zone)
 {
-    _dJulianDate = static_cast<double>(ComputeJulianDateNumber(year, month, day)) +
+    _dJulianDate = static_cast<double>(JulianDayNumber(year, month, day)) +
                    ComputeTimeOffset(hour, minute, second, zone);
 }
 

@@ -12,17 +12,23 @@ const int kMaxIndent = 511;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// One line of the file, without its line end; false at the end of the file or
-// for a line too long to be the matrix form.
+// One line of the file, without its line end ("\n", or "\r\n" as a file
+// written in text mode on Windows has it); false at the end of the file or for
+// a line too long to be the matrix form.
 bool ReadLine(std::FILE* file, std::string& line)
 {
     char buffer[1024];
     if (!std::fgets(buffer, sizeof buffer, file))
         return false;
     line = buffer;
-    if (line.empty() || line.back() != '\n')
-        return std::feof(file) != 0 && line.size() < sizeof buffer - 1;
-    line.pop_back();
+    if (line.empty() || line.back() != '\n') {
+        if (!(std::feof(file) != 0 && line.size() < sizeof buffer - 1))
+            return false;
+    } else {
+        line.pop_back();
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
     return true;
 }
 

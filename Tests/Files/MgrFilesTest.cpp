@@ -201,6 +201,10 @@ TEST_F(MgrFilesTest, ExistenceTestsTellFilesFromDirectories)
     EXPECT_FALSE(files->FileExists(scratch.Path("nothing")));
     EXPECT_FALSE(files->FileExists(static_cast<const char*>(nullptr)));
     EXPECT_FALSE(files->FileExists("bad\xC3\x28"));
+    // A trailing separator names the same directory on both platforms.
+    EXPECT_TRUE(files->DirectoryExists(scratch.Path("sub") + "/"));
+    EXPECT_TRUE(files->DirectoryExists(scratch.Path() + "/"));
+    EXPECT_FALSE(files->FileExists(scratch.Path("caf\xC3\xA9.txt") + "/"));
 }
 
 TEST_F(MgrFilesTest, ListFilesAppendsPlainFilesOnly)
@@ -220,6 +224,16 @@ TEST_F(MgrFilesTest, ListFilesAppendsPlainFilesOnly)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"b.txt", "\xC3\xA4.txt"}));
     EXPECT_THROW(files->ListFiles("bad\xC3\x28", names), utf8util::utf8_conversion_error);
+
+    // An empty name is the current directory on both platforms.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::u8path(scratch.Path("only")));
+    names.clear();
+    const bool listed = files->ListFiles("", names);
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(listed);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"b.txt", "\xC3\xA4.txt"}));
 }
 
 TEST_F(MgrFilesTest, UniversalNameOfALocalPathIsThePath)

@@ -40,6 +40,30 @@ TEST(Color3f, HsvRoundTripsOverAGrid)
             }
 }
 
+// Red-dominant colours whose blue exceeds green by a few ulps have a hue a hair
+// below 0, which single precision rounds to 1 once a turn is added: it is 0.
+TEST(Color3f, HueStaysBelowOneAndRoundTripsNearTies)
+{
+    for (float red : {1.0f, 0.75f, 0.3f})
+        for (float green : {0.0f, 0.2f, 0.5f, 0.29f})
+            for (int ulps = 1; ulps <= 4; ++ulps) {
+                float blue = green;
+                for (int i = 0; i < ulps; ++i)
+                    blue = std::nextafter(blue, 1.0f);
+                if (blue >= red)
+                    continue;
+                const Color3f rgb(red, green, blue);
+                Color3f hsv = rgb;
+                hsv.RGBToHSV();
+                EXPECT_GE(hsv.r, 0.0f);
+                EXPECT_LT(hsv.r, 1.0f) << red << " " << green << " +" << ulps << " ulps";
+                ExpectColor(Color3f(hsv).HSVToRGB(), red, green, blue, 1e-6f);
+                Color3f scaled = rgb;
+                scaled.Scale(2, Color3f::SCALE_VALUE);
+                ExpectColor(scaled, 2 * red, 2 * green, 2 * blue, 1e-5f);
+            }
+}
+
 TEST(Color3f, ScalesSaturationAndMatrices)
 {
     Color3f c(0, 0, 0);
@@ -149,6 +173,11 @@ TEST(ColorConverter, StartsAtZeroAndRefusesSingularPhosphors)
     EXPECT_EQ(m[0], 0.0);
     const Phosphors flat(0.3, 0.3, 0.3, 0.3, 0.3, 0.3, 0.3127, 0.329);
     EXPECT_FALSE(converter.ComputeXYZ_to_RGB_Matrix(flat));
+    // No white at all, or no number: the matrices would be NaN.
+    EXPECT_FALSE(converter.ComputeXYZ_to_RGB_Matrix(Phosphors(0.64, 0.33, 0.30, 0.60, 0.15, 0.06, 0.3127, 0)));
+    EXPECT_FALSE(converter.ComputeXYZ_to_RGB_Matrix(Phosphors(0.64, 0.33, 0.30, 0.60, 0.15, 0.06, std::nan(""), 0.329)));
+    EXPECT_FALSE(converter.ComputeXYZ_to_RGB_Matrix(Phosphors(std::nan(""), 0.33, 0.30, 0.60, 0.15, 0.06, 0.3127, 0.329)));
+    EXPECT_TRUE(converter.ComputeXYZ_to_RGB_Matrix(Get_sRGB_Phosphors()));
 }
 
 }  // namespace

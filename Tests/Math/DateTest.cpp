@@ -28,6 +28,16 @@ TEST(Date, JulianDayNumbersAcrossTheCalendarReform)
     EXPECT_EQ(Date::ComputeJulianDateNumber(1582, 11, 1), previous + 1);
 }
 
+// Far from now the day number outgrows 32 bits (Windows' long); Set does not.
+TEST(Date, DistantYearsKeepTheirDays)
+{
+    Date later, earlier;
+    later.Set(10000000, 1, 1, 12, 0, 0, 0);
+    earlier.Set(9999600, 1, 1, 12, 0, 0, 0);
+    EXPECT_EQ(later.GetJulianDate() - earlier.GetJulianDate(), 146097.0) << "400 Gregorian years";
+    EXPECT_GT(later.GetJulianDate(), 3.6e9);
+}
+
 TEST(Date, TimesAreDayFractionsFromNoonInUniversalTime)
 {
     EXPECT_EQ(Date::ComputeTimeOffset(12, 0, 0, 0), 0.0);

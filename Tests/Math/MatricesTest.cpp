@@ -300,6 +300,24 @@ TEST(Matrices, FileFormsRoundTripAtEveryIndent)
     }
 }
 
+// Written in text mode on Windows, read anywhere.
+TEST(Matrices, FilesWithWindowsLineEndsAreRead)
+{
+    VexirTest::ScratchDirectory scratch;
+    scratch.Write("crlf.txt", "\t<Matrix33f>\r\n\t\t1 2 3\r\n\t\t4 5 6\r\n\t\t7 8 9\r\n\t</Matrix33f>\r\n"
+                              "<Matrix34f>\r\n1 0 0 0\r\n0 1 0 0\r\n0 0 1 0\r\n0 0 0 1\r\n</Matrix34f>");
+    std::FILE* file = std::fopen(scratch.Path("crlf.txt").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    Matrix33f three;
+    Matrix34f four;
+    four.m[15] = 7;
+    EXPECT_TRUE(three.ReadFromFile(file));
+    EXPECT_TRUE(four.ReadFromFile(file));
+    std::fclose(file);
+    EXPECT_EQ(three.m[5], 6.0f);
+    EXPECT_EQ(four.m[15], 1.0f);
+}
+
 TEST(Matrices, ReadingAnythingElseLeavesTheMatrix)
 {
     VexirTest::ScratchDirectory scratch;
