@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "Math/Matrix44Kernels.h"
 #include "ScratchDirectory.h"
 
 namespace {
@@ -380,6 +381,36 @@ TEST(Matrices, ResultsWithoutTrigonometryAreTheSameBitsOnEveryPlatform)
         fold(&unit.x, 3);
     }
     EXPECT_EQ(hash, 3734609187u) << "the Linux and the Windows build agreed on this value";
+}
+
+}  // namespace
+
+namespace {
+
+// The plain kernels are what the four-wide ones must equal, bit for bit; a
+// build without SSE2 uses them.
+TEST(Matrices, PlainAndFourWideKernelsGiveTheSameBits)
+{
+    using namespace Vexir::MatrixKernels;
+    std::mt19937 random(44);
+    std::uniform_real_distribution<float> value(-10, 10);
+    for (int round = 0; round < 2000; ++round) {
+        alignas(16) float left[16], right[16];
+        for (int i = 0; i < 16; ++i)
+            left[i] = value(random), right[i] = value(random);
+        if (round % 10 == 0)
+            left[round % 16] = 0;  // zeros on the way force pivoting
+        float plain[4][8], wide[4][8];
+        const bool invertedPlain = GaussJordan<false>(left, plain);
+        ASSERT_EQ(GaussJordan<kFourWide>(left, wide), invertedPlain);
+        if (invertedPlain) {
+            ASSERT_EQ(std::memcmp(plain, wide, sizeof plain), 0) << "inverse, round " << round;
+        }
+        alignas(16) float productPlain[16], productWide[16];
+        Multiply4<false>(left, right, productPlain);
+        Multiply4<kFourWide>(left, right, productWide);
+        ASSERT_EQ(std::memcmp(productPlain, productWide, sizeof productPlain), 0) << "product, round " << round;
+    }
 }
 
 }  // namespace

@@ -110,8 +110,13 @@ TEST(PointMapper, OverlappingArraysGoOneByOne)
     float* y = shared.data() + 1;  // overlaps x
     std::vector<float> z(8);
     ASSERT_TRUE(PointMapper::MapSphere(x, y, z.data(), 8));
+    // What mapping the points one at a time, in order, gives.
+    std::vector<float> expected = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, -0.5f, 0.7f, 0.8f, 0, 0};
+    std::vector<float> expectedZ(8);
     for (int i = 0; i < 8; ++i)
-        EXPECT_TRUE(std::isfinite(z[i]));
+        ASSERT_TRUE(PointMapper::MapSphere(expected.data() + i, expected.data() + i + 1, expectedZ.data() + i, 1));
+    EXPECT_EQ(shared, expected);
+    EXPECT_EQ(z, expectedZ);
 }
 
 // Uniform samples stay uniform: the disc's quadrants and the sphere's octants
