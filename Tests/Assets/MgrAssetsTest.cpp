@@ -130,6 +130,12 @@ TEST_F(MgrAssetsTest, AbsolutePathsAndTypesWithoutDirectoriesStandAsTheyAre)
     Path resolved("untouched");
     EXPECT_FALSE(assets->FindFile(Path(scratch.Path("none.txt")), textType, &resolved));
     EXPECT_EQ(resolved.AsString(), "untouched");
+    // An absolute path, and a type with no search directories, resolve to themselves.
+    ASSERT_TRUE(assets->FindFile(Path(scratch.Path("abs.txt")), textType, &resolved));
+    EXPECT_EQ(resolved.AsString(), scratch.Path("abs.txt"));
+    resolved = Path("untouched");
+    ASSERT_TRUE(assets->FindFile(Path(scratch.Path("abs.txt")), 77, &resolved));
+    EXPECT_EQ(resolved.AsString(), scratch.Path("abs.txt"));
     EXPECT_TRUE(assets->FindFile(Path(scratch.Path()), 999, &resolved)) << "directories count";
     EXPECT_FALSE(assets->FindFile(Path("../x"), textType, nullptr));
     EXPECT_EQ(assets->GetAsset(Path("../x"), textType, &status), nullptr);

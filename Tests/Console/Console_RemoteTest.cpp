@@ -47,6 +47,12 @@ public:
     }
 };
 
+// Keeps the socket of a connection the other end closed, and so what it captured.
+class KeepingManager : public MgrSocketBase {
+public:
+    void OnSocketClosing(NetSocket* socket) override { socket->SetState(NetSocket::CloseKeep); }
+};
+
 // A connection to 127.0.0.1:7500 accepted by the test and not read from until
 // Resume puts it under a manager.
 class Receiver {
@@ -98,7 +104,7 @@ public:
     }
 
 private:
-    MgrSocketBase _server;
+    KeepingManager _server;
     NetListenSocket _listener;
     SocketHandle _hAccepted = kInvalidSocket;
     RecordCapture* _pCapture = nullptr;
@@ -410,6 +416,34 @@ TEST_F(Console_RemoteTest, AMessageOverOneMebibyteIsCutBetweenCharacters)
     EXPECT_TRUE(messages[0] == std::string(room - 1, 'a') + mark) << messages[0].size() << " bytes";
     EXPECT_EQ(messages[1], "next");
     manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// Destroying the console first sends what it still holds: a receiver that
+// starts reading only while the console is being destroyed gets every message.
+TEST_F(Console_RemoteTest, MessagesStillQueuedAtDestructionArrive)
+{
+    Receiver receiver;
+    ASSERT_TRUE(receiver.Connect(manager));
+    const int count = 3000;
+    const std::string padding(1000, 'q');
+    for (int i = 0; i < count; ++i)
+        manager->PrintInfo("m%06d %s", i, padding.c_str());
+    std::thread reader([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        receiver.Resume();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        for (int pass = 1; std::chrono::steady_clock::now() < deadline; ++pass) {
+            receiver.Pump();
+            if (pass % 200 == 0 && Messages(receiver.Capture()->Bytes()).size() >= static_cast<std::size_t>(count))
+                break;
+        }
+    });
+    manager->DestroyConsole(IMgrConsole::Remote);
+    reader.join();
+    const Tally tally(Messages(receiver.Capture()->Bytes()));
+    EXPECT_EQ(tally.received, count);
+    EXPECT_EQ(tally.dropped, 0);
+    EXPECT_TRUE(tally.ordered);
 }
 
 // Destruction is what the library's unload does to the console, so this is

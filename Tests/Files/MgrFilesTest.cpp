@@ -157,12 +157,14 @@ TEST_F(MgrFilesTest, LoadFileOfAnOpenFileReadsFromTheStart)
     ASSERT_NE(writer, nullptr);
     writer->Write("hello", 5);
     writer->Flush();
+    // The other holder stands in the middle, where a load that moved it would show.
+    ASSERT_TRUE(writer->Seek(2, 1));  // from the start
     std::size_t size = 0;
     unsigned char* data = files->LoadFile(scratch.Path("open.bin").c_str(), &size, false);
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), "hello");
     files->FreeFileData(data);
-    EXPECT_EQ(writer->Tell(), 5) << "the other holder's position is kept";
+    EXPECT_EQ(writer->Tell(), 2) << "the other holder's position is kept";
 }
 
 // Sizes and positions past 2 GiB, on a sparse file.

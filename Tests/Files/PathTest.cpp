@@ -125,6 +125,51 @@ TEST(Path, SettersRebuildAndRecheckOnlyTheLeadingDotDot)
     EXPECT_EQ(dirs.AsString(), "/../up/archive.tar");
 }
 
+// One path object reused keeps nothing of what it held.
+TEST(Path, AReusedPathKeepsNothingOfItsPast)
+{
+    Path path("C:/data/tex/wood.png");
+    path.Set("notes");
+    EXPECT_EQ(path.Root(), "");
+    EXPECT_EQ(path.Directories(), "");
+    EXPECT_EQ(path.Stem(), "notes");
+    EXPECT_EQ(path.Extension(), "");
+    EXPECT_EQ(path.AsString(), "notes");
+    path.Set("//server/share/");
+    EXPECT_TRUE(path.IsDirectory());
+    EXPECT_EQ(path.Stem(), "");
+    EXPECT_EQ(path.Extension(), "");
+    EXPECT_EQ(path.AsString(), "//server/share");
+    path.Set("a/b.c");
+    path.SetFilename("plain");
+    EXPECT_EQ(path.Extension(), "");
+    EXPECT_EQ(path.AsString(), "a/plain");
+    path.SetFilename("x.tar.gz");
+    EXPECT_EQ(path.Stem(), "x.tar");
+    EXPECT_EQ(path.Extension(), "gz");
+    EXPECT_EQ(path.AsString(), "a/x.tar.gz");
+}
+
+// Past 32 directories the parser keeps the rest elsewhere; ".." still takes
+// back the directory before it, on either side of the 32nd.
+TEST(Path, DotDotWorksPastThirtyTwoDirectories)
+{
+    std::string deep, expected;
+    for (int i = 0; i < 40; ++i)
+        deep += "d" + std::to_string(i) + "/";
+    for (int i = 0; i < 30; ++i)
+        expected += "d" + std::to_string(i) + "/";
+    // Ten steps back from the 40th: crosses the 32nd on the way.
+    std::string up;
+    for (int i = 0; i < 10; ++i)
+        up += "../";
+    const Path path(deep + up + "x.txt");
+    EXPECT_TRUE(path.IsValid());
+    EXPECT_EQ(path.AsString(), expected + "x.txt");
+    const Path once(deep + "../y.txt");
+    EXPECT_EQ(once.Directories().size(), deep.size() - 4 - 1) << once.Directories();
+}
+
 TEST(Path, ConcatenateAppendsARelativePathToADirectory)
 {
     Path base("C:/data/");

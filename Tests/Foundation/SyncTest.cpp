@@ -77,6 +77,12 @@ TEST(Sync, PulseWithoutWaitersIsLost)
     Event automatic(false, true);
     automatic.Pulse();
     EXPECT_FALSE(automatic.Wait(0));
+    // Nor does a later wait with time to spare find it.
+    Event idle(false, false);
+    idle.Pulse();
+    EXPECT_FALSE(idle.Wait(50));
+    manual.Pulse();
+    EXPECT_FALSE(manual.Wait(50));
 }
 
 int CountReleasedByPulse(bool manualReset, int waiters)
