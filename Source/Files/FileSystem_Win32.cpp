@@ -25,9 +25,13 @@ bool StatIs(const char* path, unsigned short kind)
         return false;
     try {
         std::wstring wide = utf8util::Utf8ToUtf16(path);
-        // The C runtime does not find "dir/" or "dir\\"; Linux does, and so do we.
-        // A root ("/", "C:/") keeps its separator.
-        while (wide.size() > 1 && (wide.back() == L'/' || wide.back() == L'\\') && wide[wide.size() - 2] != L':')
+        // The C runtime does not find "dir/" or "dir\\"; Linux does, and so do
+        // we. As on Linux, a name ending in a separator is never a file. A root
+        // ("/", "C:/") keeps its separator.
+        const auto separator = [](wchar_t c) { return c == L'/' || c == L'\\'; };
+        if (!wide.empty() && separator(wide.back()) && kind != _S_IFDIR)
+            return false;
+        while (wide.size() > 1 && separator(wide.back()) && wide[wide.size() - 2] != L':')
             wide.pop_back();
         struct _stat64 info;
         return _waccess(wide.c_str(), 0) == 0 && _wstat64(wide.c_str(), &info) == 0 && (info.st_mode & kind) != 0;
