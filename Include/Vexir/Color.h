@@ -103,7 +103,8 @@ public:
     ColorConverter();
 
     // Builds RGB-to-XYZ from the phosphors (white at Y = 1) and its inverse.
-    // False when either matrix is singular; the phosphor copy, and once it is
+    // False when either matrix is singular or not finite (a white with y = 0,
+    // a NaN chromaticity); the phosphor copy, and once it is
     // built the RGB-to-XYZ matrix, are replaced even then.
     bool ComputeXYZ_to_RGB_Matrix(const Phosphors& phosphors);
     void GetRGB2XYZMat(double* out) const;

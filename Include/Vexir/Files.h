@@ -6,14 +6,15 @@
 // Sizes and positions are 64-bit on every platform. The manager takes no lock:
 // callers on several threads serialise their calls.
 //
-// Both platforms read an empty directory name as the current directory and
-// accept a trailing separator on a directory ("data/"). Linux differs from
-// Windows in these points:
+// On both platforms ListFiles("") lists the current directory, DirectoryExists
+// accepts a trailing separator ("data/") and a name ending in a separator is
+// never a file. Linux differs from Windows in these points:
 //  - files open in binary mode whatever the mode asks (Linux has no text mode);
 //  - names are bytes: "\\" is an ordinary character on Linux, a separator on
 //    Windows, and Windows ignores a final dot or blank in a name;
 //  - names differing only in case are different files on Linux, the same on
 //    Windows;
+//  - Windows refuses names longer than 260 characters in ListFiles and Open;
 //  - ListFiles returns the names sorted by bytes (Windows returns them in the
 //    file system's order);
 //  - GetUniversalName finds network names in the mount table: a path on a
@@ -104,7 +105,8 @@ public:
     virtual void FreeFileData(unsigned char* data) = 0;
     virtual unsigned GetLastErrorCode() = 0;
     // `fileName` holds at least 260 bytes: the initial name in, the chosen
-    // name out, always terminated (a longer name is cut at a character).
+    // name out, always terminated. A chosen name that does not fit gives false
+    // and leaves the buffer as it was (a cut name would be another file's).
     virtual bool OpenFileDialog(NativeWindowHandle owner, char* fileName, const char* filter,
                                 const char* defaultExtension, const char* initialDirectory) = 0;
     virtual bool SaveFileDialog(NativeWindowHandle owner, char* fileName, const char* filter,

@@ -60,7 +60,8 @@ public:
     void Transpose(Matrix33f& out) const;
     // `file` is an open FILE*; the indent is a count of tabs, 0 to 511.
     bool WriteToFile(void* file, int indent) const;
-    // Reads what WriteToFile writes; false (the matrix unchanged) on anything else.
+    // Reads what WriteToFile writes, with "\n" or "\r\n" line ends; false (the
+    // matrix unchanged) on anything else.
     bool ReadFromFile(void* file);
 
     float m[9];

@@ -63,7 +63,7 @@ bool IsDirectoryPath(const char* path) { return StatIs(path, S_IFDIR); }
 bool ListPlainFiles(const std::string& directory, std::vector<std::string>& names)
 {
     utf8util::Utf8ToUtf16(directory);
-    DIR* folder = opendir(directory.empty() ? "." : directory.c_str());
+    DIR* folder = opendir(directory.c_str());
     if (!folder)
         return false;
     std::vector<std::string> found;
@@ -71,7 +71,7 @@ bool ListPlainFiles(const std::string& directory, std::vector<std::string>& name
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        if (IsRegularFile((directory.empty() ? name : directory + "/" + name).c_str()))
+        if (IsRegularFile((directory + "/" + name).c_str()))
             found.push_back(name);
     }
     closedir(folder);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -28,10 +30,14 @@ bool StatIs(const char* path, unsigned short kind)
         // The C runtime does not find "dir/" or "dir\\"; Linux does, and so do
         // we. As on Linux, a name ending in a separator is never a file. A root
         // ("/", "C:/") keeps its separator.
+        // A share's root ("\\\\server\\share\\") keeps it too: the C runtime
+        // finds that only with it.
         const auto separator = [](wchar_t c) { return c == L'/' || c == L'\\'; };
         if (!wide.empty() && separator(wide.back()) && kind != _S_IFDIR)
             return false;
-        while (wide.size() > 1 && separator(wide.back()) && wide[wide.size() - 2] != L':')
+        const bool share = wide.size() > 2 && separator(wide[0]) && separator(wide[1]) &&
+                           std::count_if(wide.begin() + 2, wide.end() - 1, separator) <= 1;
+        while (!share && wide.size() > 1 && separator(wide.back()) && wide[wide.size() - 2] != L':')
             wide.pop_back();
         struct _stat64 info;
         return _waccess(wide.c_str(), 0) == 0 && _wstat64(wide.c_str(), &info) == 0 && (info.st_mode & kind) != 0;

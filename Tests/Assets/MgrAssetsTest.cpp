@@ -133,9 +133,14 @@ TEST_F(MgrAssetsTest, AbsolutePathsAndTypesWithoutDirectoriesStandAsTheyAre)
     // An absolute path, and a type with no search directories, resolve to themselves.
     ASSERT_TRUE(assets->FindFile(Path(scratch.Path("abs.txt")), textType, &resolved));
     EXPECT_EQ(resolved.AsString(), scratch.Path("abs.txt"));
+    // A relative name of a type with no search directories is looked up as it is.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::u8path(scratch.Path()));
     resolved = Path("untouched");
-    ASSERT_TRUE(assets->FindFile(Path(scratch.Path("abs.txt")), 77, &resolved));
-    EXPECT_EQ(resolved.AsString(), scratch.Path("abs.txt"));
+    const bool found = assets->FindFile(Path("abs.txt"), 77, &resolved);
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(found);
+    EXPECT_EQ(resolved.AsString(), "abs.txt");
     EXPECT_TRUE(assets->FindFile(Path(scratch.Path()), 999, &resolved)) << "directories count";
     EXPECT_FALSE(assets->FindFile(Path("../x"), textType, nullptr));
     EXPECT_EQ(assets->GetAsset(Path("../x"), textType, &status), nullptr);

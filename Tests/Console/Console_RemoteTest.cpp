@@ -429,7 +429,7 @@ TEST_F(Console_RemoteTest, MessagesStillQueuedAtDestructionArrive)
     for (int i = 0; i < count; ++i)
         manager->PrintInfo("m%06d %s", i, padding.c_str());
     std::thread reader([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
         receiver.Resume();
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         for (int pass = 1; std::chrono::steady_clock::now() < deadline; ++pass) {

@@ -140,6 +140,7 @@ class Tool(unittest.TestCase):
                  r"saturation 1.01 is out of range"),
                 (["color", "convert", "--from", "bogus", "5", "0", "0", "--to", "srgb"], r"srgb, linear, hsv or xyz"),
                 (["--version", "extra"], r"extra"),
+                (["--version", "asset", "pack", "grüße.txt", "never.vxa"], r"--version: it takes no command"),
                 (["sun", "--date", "1700-02-29", "--lat", "0", "--lon", "0"], r"not a calendar date"),
                 (["sun", "--date", "+2024-2-3", "--lat", "0", "--lon", "0"], r"not a calendar date"),
                 (["color", "convert", "--from", "srgb", "0x1p-1", "0", "0", "--to", "hsv"],
@@ -154,6 +155,7 @@ class Tool(unittest.TestCase):
                  r"after --to"),
                 (["help", "nothing"], r'there is no command "nothing"')]:
             self.vexir(*arguments, code=2, message=message)
+        self.assertFalse(os.path.exists(self.path("never.vxa")), "a command ran beside --version")
 
     def test_help_everywhere(self):
         for arguments in (["--help"], ["help"], ["help", "asset"], ["asset", "pack", "--help"], ["sun", "--help"],

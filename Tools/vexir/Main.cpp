@@ -80,6 +80,11 @@ int Parse(const std::vector<std::string>& arguments)
     tool.require_subcommand(0, 1);
     bool version = false;
     tool.add_flag("--version", version, "print the version and end");
+    // Checked before any command runs, so that a command never runs beside it.
+    tool.parse_complete_callback([&tool, &version] {
+        if (version && !tool.get_subcommands().empty())
+            throw CLI::ValidationError("--version", "it takes no command");
+    });
     int status = kSucceeded;
     AddTour(tool, status);
     AddAsset(tool, status);
