@@ -51,12 +51,12 @@ int Pack(const AssetArguments& arguments)
     return kSucceeded;
 }
 
-// A regular file the library can open, and whether it carries a header (and
-// so a digest); false with the reason otherwise.
-bool Examine(const AssetFile& file, Path& name, bool& headed, std::string& why)
+// A regular file the library can open: its library name, its size, and whether
+// it carries a header (and so a digest); false with the reason otherwise.
+bool Examine(const AssetFile& file, Path& name, bool& headed, std::string& why, unsigned long long* size = nullptr)
 {
-    unsigned long long size = 0;
-    if (!RegularFileSize(file, size, why) || !file.LibraryPath(name, why))
+    unsigned long long bytes = 0;
+    if (!RegularFileSize(file, size ? *size : bytes, why) || !file.LibraryPath(name, why))
         return false;
     Vexir::AssetFileHeader header;
     headed = Vexir::ReadAssetFileHeader(name, header);
@@ -136,7 +136,7 @@ int Info(const AssetArguments& arguments)
     bool headed = false;
     unsigned long long size = 0;
     std::string why;
-    if (!Examine(file, name, headed, why) || !RegularFileSize(file, size, why))
+    if (!Examine(file, name, headed, why, &size))
         return Fail("asset info", "cannot read " + file.typed + ": " + why);
     Vexir::AssetFileHeader header;
     if (!headed || !Vexir::ReadAssetFileHeader(name, header)) {

@@ -1,22 +1,13 @@
-// Windows hands a program its arguments in UTF-16; the ANSI form would turn
-// every name outside the code page into question marks.
-#include <Vexir/Utf8Util.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "Command.h"
+#include "Utf8Arguments_Win32.h"
 
 int wmain(int argc, wchar_t** argv)
 {
     std::vector<std::string> arguments;
-    try {
-        for (int i = 0; i < argc; ++i)
-            arguments.push_back(utf8util::Utf16ToUtf8(argv[i]));
-    } catch (const utf8util::utf8_conversion_error&) {
-        std::fprintf(stderr, "vexir: an argument is not valid UTF-16 (an unpaired surrogate)\n");
+    if (!VexirTools::Utf8Arguments("vexir", argc, argv, arguments))
         return VexirTool::kUsage;
-    }
     return VexirTool::RunTool(arguments);
 }
