@@ -44,8 +44,13 @@ std::size_t NextSeparator(const std::string& text, std::size_t from)
     return std::string::npos;
 }
 
+// Dots that end a name are dropped, as Windows drops them: "name.." is "name",
+// and "a.b." is stem "a", extension "b". Otherwise the rebuilt text would read
+// back as a different name.
 void SplitFilename(std::string_view name, std::string& stem, std::string& extension)
 {
+    while (!name.empty() && name.back() == '.')
+        name.remove_suffix(1);
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) {
         stem.assign(name.data(), name.size());
@@ -202,9 +207,10 @@ bool Path::Parse(const std::string& text)
     const std::string_view name(text.data() + position, text.size() - position);
     if (HasForbidden(name))
         return false;
-    // A last "." or ".." names a directory, as it does anywhere else in a path.
-    if (name == "." || name == "..")
-        _lTokens.emplace_back(name);
+    // A last "." or ".." names a directory, as it does anywhere else in a path;
+    // so does any other name of dots alone, which Windows reads as ".".
+    if (name.find_first_not_of('.') == std::string_view::npos)
+        _lTokens.emplace_back(name == ".." ? ".." : ".");
     else
         SplitFilename(name, _sStem, _sExtension);
     return true;
@@ -229,6 +235,8 @@ void Path::Update()
             continue;
         if (token == ".." && !directories.Empty() && directories.Last() != "..")
             directories.Pop();
+        else if (token == ".." && directories.Empty() && !_sRoot.empty() && &token != &_lTokens.front())
+            continue;  // nothing is above a root: "/a/../.." is "/" (a leading ".." stays, to show why it is invalid)
         else
             directories.Push(token);
     }

@@ -98,6 +98,34 @@ TEST(Path, ALastDotOrDotDotIsADirectory)
     EXPECT_EQ(Path("x/../..").AsString(), "..");
 }
 
+// Found by fuzzing: a name ending in more than one dot, or made of dots alone,
+// rebuilt into text that read back as another path.
+TEST(Path, DotsEndingANameAreAllDropped)
+{
+    for (const char* text : {"a/name..", "a/name...", "a/b.c.", "a/...", "a/b/...."}) {
+        const Path path(text);
+        const Path again(path.AsString() + (path.IsDirectory() ? "/" : ""));
+        EXPECT_EQ(again.AsString(), path.AsString()) << text;
+        EXPECT_EQ(again.Stem(), path.Stem()) << text;
+        EXPECT_EQ(again.Extension(), path.Extension()) << text;
+    }
+    EXPECT_EQ(Path("a/name..").AsString(), "a/name");
+    EXPECT_EQ(Path("b.c.").Stem(), "b");
+    EXPECT_EQ(Path("a/b/...").AsString(), "a/b");
+    EXPECT_TRUE(Path("a/b/...").IsDirectory());
+}
+
+// Found by fuzzing: climbing above a root rebuilt as "/..", which does not
+// read back as a valid path. Above a root is the root, as on every system.
+TEST(Path, NothingIsAboveARoot)
+{
+    EXPECT_EQ(Path("/a/../../x").AsString(), "/x");
+    EXPECT_EQ(Path("C:\\a\\..\\..\\..\\x.txt").AsString(), "C:/x.txt");
+    EXPECT_EQ(Path("//server/a/../..").AsString(), "//server/");
+    EXPECT_TRUE(Path(Path("/a/../..").AsString()).IsValid());
+    EXPECT_FALSE(Path("/../x").IsValid()) << "a path that starts by climbing is still refused";
+}
+
 TEST(Path, SettersRebuildAndRecheckOnlyTheLeadingDotDot)
 {
     Path path("a/b?c/d.txt");
