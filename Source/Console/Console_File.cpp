@@ -68,8 +68,7 @@ std::string Format(const std::tm& moment, const char* format)
 }  // namespace
 
 Console_File::Console_File(IMgrConsole* manager)
-    : _pManager(manager),
-      _pFileInterface(new (std::nothrow) FileInterface(this)),
+    : _pFileInterface(new (std::nothrow) FileInterface(this)),
       _iDepth(0),
       _sFileName("VexirLog.txt"),
       _sTitle("Vexir Log"),

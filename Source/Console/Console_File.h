@@ -52,7 +52,6 @@ private:
     void UpdateStamps();
     void AppendLine(MessageKind kind, VerbosityLevel level, const char* text);
 
-    IMgrConsole* _pManager;
     FileInterface* _pFileInterface;
     int _iDepth;
     std::string _sDirectory;

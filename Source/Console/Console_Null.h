@@ -7,11 +7,10 @@ namespace Vexir {
 
 class Console_Null : public IConsole {
 public:
-    explicit Console_Null(IMgrConsole* manager) : _pManager(manager) {}
+    explicit Console_Null(IMgrConsole* manager) {}
     void Output(MessageKind, VerbosityLevel, const char*) override {}
 
 private:
-    IMgrConsole* _pManager;
 };
 
 }  // namespace Vexir

@@ -115,7 +115,7 @@ int RemoteConsoleClient::ConnectSocket()
 }
 
 Console_Remote::Console_Remote(IMgrConsole* manager)
-    : _pManager(manager), _pRemoteInterface(new (std::nothrow) RemoteInterface(this)), _pClient(nullptr),
+    : _pRemoteInterface(new (std::nothrow) RemoteInterface(this)), _pClient(nullptr),
       _iSocketId(-1), _uBytesQueued(0), _uDropped(0), _bLost(false)
 {
     CORE_ASSERT_MSG(_pRemoteInterface != NULL, "Failed to create Console_Remote::RemoteInterface");

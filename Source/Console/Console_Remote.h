@@ -91,7 +91,6 @@ private:
     bool Fits(std::size_t bytes) const;
     bool QueueWire();
 
-    IMgrConsole* _pManager;
     RemoteInterface* _pRemoteInterface;
     RemoteConsoleClient* _pClient;
     int _iSocketId;

@@ -9,7 +9,7 @@
 
 namespace Vexir {
 
-Console_Stdout::Console_Stdout(IMgrConsole* manager) : _pManager(manager), _iDepth(0) {}
+Console_Stdout::Console_Stdout(IMgrConsole* manager) : _iDepth(0) {}
 
 void Console_Stdout::Output(MessageKind kind, VerbosityLevel level, const char* text)
 {

@@ -14,7 +14,6 @@ public:
     void Output(MessageKind kind, VerbosityLevel level, const char* text) override;
 
 private:
-    IMgrConsole* _pManager;
     int _iDepth;
 };
 
