@@ -51,11 +51,13 @@ void AppendEscaped(std::string& page, const char* text, bool attribute)
     }
 }
 
-// The whole text reached the file.
-bool WriteAll(std::FILE* file, const std::string& text)
+// How much of the text reached the file; an unbuffered stream keeps no rest.
+std::size_t Write(std::FILE* file, const std::string& text)
 {
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fflush(file) == 0 && written;
+    const std::size_t written = std::fwrite(text.data(), 1, text.size(), file);
+    if (written != text.size())
+        std::clearerr(file);
+    return written;
 }
 
 std::string Format(const std::tm& moment, const char* format)
@@ -74,6 +76,8 @@ Console_File::Console_File(IMgrConsole* manager)
       _sTitle("Vexir Log"),
       _eFormat(IFileConsoleInterface::Text),
       _pFile(nullptr),
+      _uLost(0),
+      _bLineCut(false),
       _tStampedAt(-1)
 {
     CORE_ASSERT_MSG(_pFileInterface != NULL, "Failed to create Console_File::FileInterface");
@@ -116,6 +120,9 @@ bool Console_File::EnsureOpen()
     }
     if (!_pFile)
         return false;
+    std::setvbuf(_pFile, nullptr, _IONBF, 0);
+    _uLost = 0;
+    _bLineCut = false;
 
     UpdateStamps();
     std::string header;
@@ -126,7 +133,38 @@ bool Console_File::EnsureOpen()
     }
     else
         header = "[" + _sTime + "]  [H] Session started: " + _sDate + "\n";
-    return WriteAll(_pFile, header);
+    WriteLines(header);
+    return true;
+}
+
+void Console_File::WriteLines(const std::string& text)
+{
+    if (_uLost == 0) {
+        const std::size_t written = Write(_pFile, text);
+        if (written != text.size()) {
+            _uLost = 1;
+            _bLineCut = written > 0;
+        }
+        return;
+    }
+    // After a failure: end the cut line, say what was lost, then the text (a
+    // copy, as the notice is made where the text may be).
+    const std::string lines = text;
+    const std::string warning = "Log file: " + std::to_string(_uLost) + " messages could not be written";
+    AppendLine(Normal, Warning, warning.c_str());
+    const std::string whole = (_bLineCut ? "\n" : "") + _sLine + lines;
+    const std::size_t noticeSize = whole.size() - lines.size();
+    const std::size_t written = Write(_pFile, whole);
+    if (written == whole.size()) {
+        _uLost = 0;
+        _bLineCut = false;
+    } else if (written >= noticeSize) {
+        _uLost = 1;
+        _bLineCut = written > noticeSize;
+    } else {
+        ++_uLost;
+        _bLineCut = _bLineCut || written > 0;
+    }
 }
 
 void Console_File::AppendLine(MessageKind kind, VerbosityLevel level, const char* text)
@@ -167,7 +205,7 @@ void Console_File::Output(MessageKind kind, VerbosityLevel level, const char* te
         return;
     UpdateStamps();
     AppendLine(kind, level, text ? text : "");
-    WriteAll(_pFile, _sLine);
+    WriteLines(_sLine);
 }
 
 }  // namespace Vexir

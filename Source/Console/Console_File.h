@@ -8,6 +8,11 @@
 // The HTML page declares itself UTF-8, and the message text and title are
 // escaped, so that markup in a message is shown rather than obeyed.
 //
+// A full disk loses messages, never the lines after it: the stream is
+// unbuffered, so what did not fit is not kept to be glued to a later line. When
+// writing works again, a line cut short is ended first, and a Warning says how
+// many messages were lost ("Log file: 3 messages could not be written").
+//
 // The console keeps its stream to itself rather than in the file manager's
 // table: a host that closes every managed file, or a file manager torn down
 // before the console manager, must not pull the log from under a message that
@@ -51,6 +56,8 @@ private:
     bool EnsureOpen();
     void UpdateStamps();
     void AppendLine(MessageKind kind, VerbosityLevel level, const char* text);
+    // Writes `text` (whole lines) after what the last failures left to say.
+    void WriteLines(const std::string& text);
 
     FileInterface* _pFileInterface;
     int _iDepth;
@@ -59,6 +66,10 @@ private:
     std::string _sTitle;
     int _eFormat;
     std::FILE* _pFile;
+    // Messages lost since the last write that worked, and whether the file
+    // ends inside a line a failed write began.
+    unsigned long long _uLost;
+    bool _bLineCut;
 
     // The stamps of the second they were made for; a line is mostly written
     // in the same second as the one before it.

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <thread>
 
 #include "ChildProcess.h"
 #include "ConsoleFixture.h"
+#include "FileSizeLimit.h"
 #include "ScratchDirectory.h"
 
 namespace {
@@ -121,6 +123,33 @@ TEST_F(Console_FileTest, AnUnwritableDirectoryDropsMessagesUntilItCanOpen)
     const std::string log = scratch.ReadText("not-yet/VexirLog.txt");
     EXPECT_EQ(log.find("dropped"), std::string::npos);
     EXPECT_NE(log.find("[I] kept\n"), std::string::npos);
+}
+
+// A full disk loses the messages that did not fit and nothing after: once
+// there is room, the line cut short is ended, a Warning counts the losses, and
+// the next lines are whole.
+TEST_F(Console_FileTest, AFullDiskLosesOnlyWhatDidNotFit)
+{
+    FileConsole();
+    manager->PrintInfo("before\n");
+    VexirTest::FileSizeLimit full;
+    if (!full.Impose(std::filesystem::file_size(std::filesystem::u8path(scratch.Path("VexirLog.txt"))) + 20))
+        GTEST_SKIP() << "this system cannot limit file sizes";
+    manager->PrintInfo("cut short: %s\n", std::string(100, 'x').c_str());
+    manager->PrintInfo("lost\n");
+    manager->PrintWarning("lost too\n");
+    full.Lift();
+    manager->PrintInfo("after\n");
+    manager->PrintInfo("and after\n");
+
+    const std::string log = Log();
+    const std::string rest = log.substr(log.find('\n') + 1);
+    EXPECT_EQ(rest,
+              "[T]  [I] before\n"
+              "[T]  [I] cut \n"
+              "[T]  [W] Log file: 3 messages could not be written\n"
+              "[T]  [I] after\n"
+              "[T]  [I] and after\n");
 }
 
 TEST_F(Console_FileTest, DestroyingTheConsoleClosesItsFile)
