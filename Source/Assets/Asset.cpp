@@ -177,8 +177,14 @@ bool Asset::Load(IAssetTranslator* translator)
             return failWith(UnreadableFile);
         if (_uScheme != kNoHeader && file.Read(&header, sizeof header) != sizeof header)
             return failWith(UnreadableFile);
-        // Text keeps its last byte for the terminator, even if the file has grown.
-        read = file.Read(buffer, _uReadMode == TextMode && size > 0 ? size - 1 : size);
+        // Text keeps its last byte for the terminator.
+        const std::size_t wanted = _uReadMode == TextMode && size > 0 ? size - 1 : size;
+        read = file.Read(buffer, wanted);
+        // A file that has changed size since Initialize is not the file that
+        // was examined: fewer bytes, or one more behind them, and it fails.
+        unsigned char beyond;
+        if (read != wanted || file.Read(&beyond, 1) != 0)
+            return failWith(UnreadableFile);
     }
 
     if (_uScheme != kNoHeader) {
@@ -192,8 +198,6 @@ bool Asset::Load(IAssetTranslator* translator)
         buffer[read] = 0;
         ++read;
     }
-    if (read != size)
-        return failWith(UnreadableFile);
 
     IAssetData* data = nullptr;
     if (translator) {

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "AssetFiles.h"
@@ -214,6 +217,59 @@ IAsset::Status Expected(const std::string& bytes, unsigned type, std::string& da
 
 // Random and mutated files through Initialize and Load: each gives the status
 // its damage calls for, and a file that loads gives exactly its payload.
+// A file that changes size between Initialize and Load is not the one that was
+// examined: cut short or grown, with a header or without, it fails to load.
+TEST_F(AssetTest, AFileThatChangedSizeSinceInitializeFails)
+{
+    const std::string headed = HeadedFile("the payload");
+    for (const std::string& original : {headed, std::string("plain bytes")}) {
+        for (unsigned type : {2u, 4u}) {
+            for (const std::string& changed : {original.substr(0, original.size() - 3), original + "more"}) {
+                scratch.Write("changing.dat", original);
+                Asset asset;
+                ASSERT_TRUE(asset.Initialize(At("changing.dat"), type));
+                scratch.Write("changing.dat", changed);
+                EXPECT_FALSE(asset.Load(nullptr));
+                EXPECT_EQ(asset.GetStatus(), IAsset::UnreadableFile)
+                    << "type " << type << ", " << original.size() << " bytes became " << changed.size();
+                EXPECT_EQ(asset.GetData(), nullptr);
+            }
+        }
+    }
+}
+
+// Loads while another thread keeps cutting the file short, growing it and
+// writing it again in place (never through an empty file, which would itself
+// be a valid asset): each load either fails or holds the whole payload.
+TEST_F(AssetTest, ThreadsLoadingAFileBeingRewrittenGetAllOrNothing)
+{
+    const std::string payload(20000, 'q');
+    const std::string file = HeadedFile(payload);
+    scratch.Write("rewritten.dat", file);
+    const std::filesystem::path path = std::filesystem::u8path(scratch.Path("rewritten.dat"));
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        while (!done) {
+            std::filesystem::resize_file(path, 100);
+            std::filesystem::resize_file(path, file.size() + 4);
+            std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).write(file.data(), file.size());
+            std::filesystem::resize_file(path, file.size());
+        }
+    });
+    int loaded = 0, wrong = 0;
+    for (int round = 0; round < 300; ++round) {
+        Asset asset;
+        if (!asset.Initialize(At("rewritten.dat"), 2) || !asset.Load(nullptr))
+            continue;
+        ++loaded;
+        wrong += Data(asset) != payload;
+    }
+    done = true;
+    writer.join();
+    EXPECT_EQ(wrong, 0) << "of " << loaded << " loads that succeeded";
+    std::printf("%d of 300 loads caught the whole file\n", loaded);
+}
+
 TEST_F(AssetTest, RandomAndMutatedFilesNeverMisbehave)
 {
     std::mt19937 random(1234);
