@@ -21,6 +21,7 @@
 #include "ChildProcess.h"
 #include "ConsoleFixture.h"
 #include "ScratchDirectory.h"
+#include "SocketReset.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ IRemoteConsoleInterface* RemoteOf(IMgrConsole* manager)
 class RecordCapture : public NetSocket {
 public:
     RecordCapture(SocketHandle socket, MgrSocketBase* manager) : NetSocket(socket, 0, manager, true) {}
+    SocketHandle Handle() const { return _hSocket; }
     std::string Bytes()
     {
         std::string bytes;
@@ -393,6 +395,48 @@ TEST_F(Console_RemoteTest, AReceiverThatComesBackIsToldWhatWasLost)
     EXPECT_TRUE(tally.ordered);
     EXPECT_EQ(tally.last, logged - 1);
     EXPECT_EQ(tally.received + tally.dropped, logged) << "messages were lost without being counted";
+    manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// A receiver that dies with a message in flight (its connection reset, the
+// bytes it had not read thrown away): the host notices at its next message,
+// never waits, and counts exactly what it logged while no one was there.
+TEST_F(Console_RemoteTest, AReceiverResetWithAMessageInFlightCostsOnlyThatMessage)
+{
+    std::vector<std::string> messages;
+    int logged = 0;
+    {
+        Receiver first;
+        ASSERT_TRUE(first.Connect(manager));
+        first.Resume();
+        for (; logged < 100; ++logged)
+            manager->PrintInfo("m%06d", logged);
+        for (int pass = 0; pass < 5000 && Messages(first.Capture()->Bytes()).size() < 100; ++pass)
+            first.Pump();
+        messages = Messages(first.Capture()->Bytes());
+        // Sent, never read: lost with the connection, as nobody can count it.
+        manager->PrintInfo("m%06d in flight %s", logged++, std::string(3000, 'f').c_str());
+        VexirTest::ResetWhenClosed(first.Capture()->Handle());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the reset arrives
+    const ManualTimer away;
+    for (; logged < 300; ++logged)
+        manager->PrintInfo("m%06d", logged);
+    EXPECT_LT(away.Elapsed(), 2000.0) << "logging waited for a receiver that had gone";
+
+    Receiver second;
+    ASSERT_TRUE(second.Connect(manager));
+    second.Resume();
+    manager->PrintInfo("m%06d", logged++);
+    for (int pass = 0; pass < 5000 && Messages(second.Capture()->Bytes()).size() < 2; ++pass)
+        second.Pump();
+    const std::vector<std::string> later = Messages(second.Capture()->Bytes());
+    ASSERT_EQ(later.size(), 2u);
+    EXPECT_EQ(later.front(), "Remote console: 199 messages were dropped while the receiver was not taking them\n");
+    messages.insert(messages.end(), later.begin(), later.end());
+    const Tally tally(messages);
+    EXPECT_TRUE(tally.ordered);
+    EXPECT_EQ(tally.received + tally.dropped, logged - 1) << "only the message in flight may go uncounted";
     manager->DestroyConsole(IMgrConsole::Remote);
 }
 

@@ -31,6 +31,7 @@ public:
         return bytes;
     }
     std::uint32_t Held() const { return _uHeld; }
+    Vexir::Network::SocketHandle Handle() const { return _hSocket; }
     int timeOuts = 0;
     void TimeOut() override
     {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "SocketPair.h"
+#include "SocketReset.h"
 #include "StreamCapture.h"
 #include "TestAssertHandler.h"
 
@@ -107,6 +108,31 @@ TEST(Sockets, APeerThatClosesIsClosedHereToo)
     pair.peer->CloseConnection();
     EXPECT_TRUE(pair.PumpUntil([&] { return !pair.Alive(); }));
     EXPECT_EQ(pair.manager.causes, std::vector<NetSocket::CloseCause>{NetSocket::PeerClosed});
+}
+
+// A peer that resets the connection halfway through a frame or line: what it
+// had sent whole arrives, the half never becomes a packet, the socket closes,
+// and no pass waits for the rest.
+TEST(Sockets, APeerResetInTheMiddleOfAFrameClosesTheSocket)
+{
+    for (bool binary : {true, false}) {
+        SocketPair pair(binary);
+        pair.manager.keep = true;
+        pair.Deliver(binary ? Frame("whole") + Frame("half of this").substr(0, 9) : "whole\rhalf of th");
+        ASSERT_TRUE(pair.PumpUntil([&] { return pair.socket->Received().size() == 1; }));
+        VexirTest::ResetWhenClosed(pair.peer->Handle());
+        pair.peer->CloseConnection();
+        VexirTest::StreamCapture capture;
+        EXPECT_TRUE(pair.PumpUntil([&] { return pair.manager.closings == 1; })) << "binary " << binary;
+        EXPECT_EQ(pair.socket->Received().size(), 1u);
+        EXPECT_EQ(pair.socket->Next(), binary ? Frame("whole") : "whole\r");
+        ASSERT_EQ(pair.manager.causes.size(), 1u);
+        const NetSocket::CloseCause cause = pair.manager.causes[0];
+        EXPECT_TRUE(cause == NetSocket::ReceiveFailed || cause == NetSocket::PeerClosed) << cause;
+        if (cause == NetSocket::ReceiveFailed) {
+            EXPECT_EQ(capture.Output().rfind("SOCKET error: ", 0), 0u) << capture.Output();
+        }
+    }
 }
 
 // More than the connection can take at once: each packet leaves in pieces as
