@@ -119,6 +119,7 @@ public:
     // Built-in consoles are always deleted; added ones only when `destroy` is set.
     virtual void RemoveConsole(IConsole* console, bool destroy) = 0;
     virtual void DestroyConsole(ConsoleType type) = 0;
+    // Built-in consoles are always deleted; added ones only when `destroy` is set.
     virtual void RemoveAllConsoles(bool destroy) = 0;
     virtual bool ForEachConsole(const ConsoleVisitor& visitor) = 0;
 

@@ -124,9 +124,12 @@ void MgrConsole::RemoveAllConsoles(bool destroy)
     std::vector<IConsole*> consoles(kBuiltinSlots, nullptr);
     consoles.swap(_lConsoles);
     _pUIConsole = nullptr;
-    if (destroy)
-        for (IConsole* console : consoles)
-            delete console;
+    // The built-in ones have no other owner: as RemoveConsole does, they go
+    // whatever `destroy` says (kept, they would hold their file and
+    // connection open for ever).
+    for (std::size_t i = 0; i < consoles.size(); ++i)
+        if (destroy || i < kBuiltinSlots)
+            delete consoles[i];
 }
 
 bool MgrConsole::ForEachConsole(const ConsoleVisitor& visitor)

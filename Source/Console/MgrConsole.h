@@ -77,7 +77,8 @@ private:
     bool _bAutoShowOnError;
     NativeWindowHandle _hAutoShowParent;
     unsigned _uAutoShowPlacement;
-    IConsole::VerbosityLevel _eVerbosity;
+    // Set by any thread while others log; the consoles read it under the lock.
+    std::atomic<IConsole::VerbosityLevel> _eVerbosity;
     bool _bAssertOnError;
     std::atomic<bool> _bClosed{false};
     Mutex _mLock;
