@@ -133,37 +133,45 @@ bool Console_File::EnsureOpen()
     }
     else
         header = "[" + _sTime + "]  [H] Session started: " + _sDate + "\n";
-    WriteLines(header);
+    WriteLines(header, false);
     return true;
 }
 
-void Console_File::WriteLines(const std::string& text)
+// Every write ends in a line feed. A write that lacks only that is as good as
+// whole: the next write ends the line before anything else.
+void Console_File::WriteLines(const std::string& text, bool message)
 {
-    if (_uLost == 0) {
+    if (_uLost == 0 && !_bLineCut) {
         const std::size_t written = Write(_pFile, text);
-        if (written != text.size()) {
-            _uLost = 1;
-            _bLineCut = written > 0;
-        }
+        if (written + 1 < text.size())
+            _uLost = message ? 1 : 0;
+        _bLineCut = written != text.size() && written > 0;
         return;
     }
     // After a failure: end the cut line, say what was lost, then the text (a
     // copy, as the notice is made where the text may be).
     const std::string lines = text;
-    const std::string warning = "Log file: " + std::to_string(_uLost) + " messages could not be written";
-    AppendLine(Normal, Warning, warning.c_str());
-    const std::string whole = (_bLineCut ? "\n" : "") + _sLine + lines;
-    const std::size_t noticeSize = whole.size() - lines.size();
-    const std::size_t written = Write(_pFile, whole);
-    if (written == whole.size()) {
+    const std::size_t ending = _bLineCut ? 1 : 0;
+    std::string prefix(ending, '\n');
+    if (_uLost > 0) {
+        const std::string warning = "Log file: " + std::to_string(_uLost) +
+                                    (_uLost == 1 ? " message" : " messages") + " could not be written";
+        AppendLine(Normal, Warning, warning.c_str());
+        prefix += _sLine;
+    }
+    const std::size_t total = prefix.size() + lines.size();
+    const std::size_t written = Write(_pFile, prefix + lines);
+    if (written + 1 >= total) {
         _uLost = 0;
-        _bLineCut = false;
-    } else if (written >= noticeSize) {
-        _uLost = 1;
-        _bLineCut = written > noticeSize;
+        _bLineCut = written != total;
+    } else if (written + 1 >= prefix.size()) {
+        // The notice went out; this message did not.
+        _uLost = message ? 1 : 0;
+        _bLineCut = written != prefix.size();
     } else {
-        ++_uLost;
-        _bLineCut = _bLineCut || written > 0;
+        _uLost += message ? 1 : 0;
+        if (written > 0)
+            _bLineCut = written > ending;
     }
 }
 
@@ -191,8 +199,8 @@ void Console_File::AppendLine(MessageKind kind, VerbosityLevel level, const char
         if (tag)
             _sLine.append("</font>");
         _sLine.append("<br>\n");
-    } else if (!std::strchr(text, '\n')) {
-        _sLine.push_back('\n');
+    } else if (!*text || text[std::strlen(text) - 1] != '\n') {
+        _sLine.push_back('\n');  // a text with inner line feeds still ends its line
     }
 }
 
@@ -205,7 +213,7 @@ void Console_File::Output(MessageKind kind, VerbosityLevel level, const char* te
         return;
     UpdateStamps();
     AppendLine(kind, level, text ? text : "");
-    WriteLines(_sLine);
+    WriteLines(_sLine, true);
 }
 
 }  // namespace Vexir

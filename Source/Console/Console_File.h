@@ -11,7 +11,8 @@
 // A full disk loses messages, never the lines after it: the stream is
 // unbuffered, so what did not fit is not kept to be glued to a later line. When
 // writing works again, a line cut short is ended first, and a Warning says how
-// many messages were lost ("Log file: 3 messages could not be written").
+// many messages were lost ("Log file: 3 messages could not be written"). Every
+// message ends its line, also one with line feeds inside.
 //
 // The console keeps its stream to itself rather than in the file manager's
 // table: a host that closes every managed file, or a file manager torn down
@@ -56,8 +57,9 @@ private:
     bool EnsureOpen();
     void UpdateStamps();
     void AppendLine(MessageKind kind, VerbosityLevel level, const char* text);
-    // Writes `text` (whole lines) after what the last failures left to say.
-    void WriteLines(const std::string& text);
+    // Writes `text` (whole lines) after what the last failures left to say;
+    // a message's line that does not reach the file whole counts as lost.
+    void WriteLines(const std::string& text, bool message);
 
     FileInterface* _pFileInterface;
     int _iDepth;

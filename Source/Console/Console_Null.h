@@ -9,8 +9,6 @@ class Console_Null : public IConsole {
 public:
     explicit Console_Null(IMgrConsole* manager) {}
     void Output(MessageKind, VerbosityLevel, const char*) override {}
-
-private:
 };
 
 }  // namespace Vexir

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -62,7 +63,7 @@ TEST_F(Console_FileTest, OpensAtTheFirstShownMessageAndWritesStampedLines)
     EXPECT_EQ(log.substr(headerEnd),
               "[T]  [I] hello\n"
               "[T]  [W] ends in a line feed\n"
-              "[T]  [E] inner\nline feed"
+              "[T]  [E] inner\nline feed\n"
               "[T]  [U]silent\n");
 }
 
@@ -143,13 +144,53 @@ TEST_F(Console_FileTest, AFullDiskLosesOnlyWhatDidNotFit)
     manager->PrintInfo("and after\n");
 
     const std::string log = Log();
-    const std::string rest = log.substr(log.find('\n') + 1);
-    EXPECT_EQ(rest,
+    EXPECT_EQ(log.substr(log.find('\n') + 1),
               "[T]  [I] before\n"
               "[T]  [I] cut \n"
               "[T]  [W] Log file: 3 messages could not be written\n"
               "[T]  [I] after\n"
               "[T]  [I] and after\n");
+}
+
+// The disk fills again while the notice itself is being written, at every
+// byte of it: no line is ever glued to another, and the last notice counts
+// every message lost since the last line that went out whole.
+TEST_F(Console_FileTest, AFullDiskAtAnyByteOfTheRecoveryGluesNothing)
+{
+    VexirTest::FileSizeLimit full;
+    for (int room = 0; room < 150; ++room) {
+        manager->DestroyConsole(IMgrConsole::File);
+        const std::string name = "full-" + std::to_string(room) + ".txt";
+        FileConsole()->SetFileName(name);
+        manager->PrintInfo("before");
+        const std::uintmax_t size = std::filesystem::file_size(std::filesystem::u8path(scratch.Path(name)));
+        if (!full.Impose(size + 10))
+            GTEST_SKIP() << "this system cannot limit file sizes";
+        manager->PrintInfo("cut %s", std::string(40, 'x').c_str());
+        manager->PrintInfo("lost");
+        full.Impose(size + 10 + room);  // a little room: the recovery is cut there
+        manager->PrintInfo("recovering %s", std::string(40, 'r').c_str());
+        full.Lift();
+        manager->PrintInfo("after");
+
+        const std::string log = Log(name);
+        std::istringstream lines(log);
+        std::string line, notice;
+        while (std::getline(lines, line)) {
+            EXPECT_EQ(line.find("[T]", 1), std::string::npos) << "room " << room << ": glued line: " << line;
+            if (line.find("Log file: ") != std::string::npos)
+                notice = line;
+        }
+        EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) + 1), "[T]  [I] after\n") << "room " << room;
+        const bool firstNoticeWhole = log.find("Log file: 2 messages could not be written\n") != std::string::npos;
+        const bool recoveryWhole = log.find(std::string(40, 'r') + "\n") != std::string::npos;
+        if (recoveryWhole)
+            EXPECT_TRUE(firstNoticeWhole && notice.find("Log file: 2 messages") != std::string::npos) << room;
+        else if (firstNoticeWhole)
+            EXPECT_EQ(notice, "[T]  [W] Log file: 1 message could not be written") << "room " << room;
+        else
+            EXPECT_EQ(notice, "[T]  [W] Log file: 3 messages could not be written") << "room " << room;
+    }
 }
 
 TEST_F(Console_FileTest, DestroyingTheConsoleClosesItsFile)
