@@ -1,6 +1,9 @@
 // A file path as a value: parsed once into root, directories, stem and
-// extension, checked for the characters Windows forbids in names, and rebuilt
-// with "/" separators. It never touches the file system.
+// extension, checked for the characters Windows forbids in names (control
+// characters included), and rebuilt with "/" separators; names lose the dots
+// they end in, as Windows drops them. It never touches the file system.
+// Rebuilt text parses back into the same path (a directory given a closing
+// "/"; a leading ".." given "./").
 //
 //   C:\data\tex\wood.png  => root "C:/", directories "data/tex", stem "wood",
 //                            extension "png", AsString "C:/data/tex/wood.png"
@@ -8,7 +11,9 @@
 //   /usr/lib/             => a directory: AsString "/usr/lib"
 //   a/./b/../c/x          => directories "a/c", AsString "a/c/x"
 //   a//b\\c.txt           => AsString "a/b/c.txt"
-//   name.                 => AsString "name" (the final dot is dropped)
+//   name.  a.b./c.txt     => AsString "name", "a.b/c.txt" (final dots are dropped)
+//   a/...                 => a directory: AsString "a" (a name of dots alone is ".")
+//   /a/../../x            => AsString "/x" (nothing is above a root)
 //   ../x.txt              => invalid: a path may not start with ".."
 //   ./../x.txt            => valid, AsString "../x.txt"
 //   C:x.txt, a/b?c/d.txt  => invalid: a forbidden character (< > : " / \ | ? *)
@@ -42,7 +47,8 @@ public:
     // Replaces the directories; separators of either kind split them and empty
     // pieces are dropped: "\\a//b\\" gives the two directories a and b.
     void SetDirectories(const std::string& directories);
-    // Splits at the last dot into stem and extension; no check.
+    // Drops the dots the name ends in, then splits at the last dot into stem
+    // and extension: "a.b." gives stem "a", extension "b". No check.
     void SetFilename(const std::string& filename);
     void SetStem(const std::string& stem);
     void SetExtension(const std::string& extension);  // without the dot

@@ -10,7 +10,9 @@ const char* const kSeparators = "\\/";
 const char kSeparator = '/';
 
 // What each byte is to the parser: a separator, a character Windows forbids in
-// names (< > : " / \ | ? *), or neither. Bytes of 0x80 and above are neither.
+// names (< > : " / \ | ? * and the control characters, NUL among them, which
+// would also cut the text short where it is handed on as a C string), or
+// neither. Bytes of 0x80 and above are neither.
 enum ByteClass : unsigned char { Plain = 0, Forbidden = 1, Separator = 2 };
 
 struct ByteClasses {
@@ -18,6 +20,8 @@ struct ByteClasses {
     constexpr ByteClasses()
     {
         for (unsigned char c : {'<', '>', ':', '"', '|', '?', '*'})
+            of[c] = Forbidden;
+        for (unsigned c = 0; c < 32; ++c)
             of[c] = Forbidden;
         of[static_cast<unsigned char>('/')] = Forbidden | Separator;
         of[static_cast<unsigned char>('\\')] = Forbidden | Separator;
@@ -47,10 +51,26 @@ std::size_t NextSeparator(const std::string& text, std::size_t from)
 // Dots that end a name are dropped, as Windows drops them: "name.." is "name",
 // and "a.b." is stem "a", extension "b". Otherwise the rebuilt text would read
 // back as a different name.
-void SplitFilename(std::string_view name, std::string& stem, std::string& extension)
+std::string_view WithoutFinalDots(std::string_view name)
 {
     while (!name.empty() && name.back() == '.')
         name.remove_suffix(1);
+    return name;
+}
+
+// A directory as the path keeps it: "." and ".." as they are, any other name
+// of dots alone as ".", others without their final dots.
+std::string_view DirectoryName(std::string_view name)
+{
+    if (name.empty() || name == "..")
+        return name;
+    const std::string_view kept = WithoutFinalDots(name);
+    return kept.empty() ? std::string_view(".") : kept;
+}
+
+void SplitFilename(std::string_view name, std::string& stem, std::string& extension)
+{
+    name = WithoutFinalDots(name);
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) {
         stem.assign(name.data(), name.size());
@@ -199,7 +219,7 @@ bool Path::Parse(const std::string& text)
         const std::string_view token(text.data() + position, end - position);
         if (HasForbidden(token))
             return false;
-        _lTokens.emplace_back(token);
+        _lTokens.emplace_back(DirectoryName(token));
         position = end + 1;
     }
     if (position >= text.size())
@@ -207,10 +227,9 @@ bool Path::Parse(const std::string& text)
     const std::string_view name(text.data() + position, text.size() - position);
     if (HasForbidden(name))
         return false;
-    // A last "." or ".." names a directory, as it does anywhere else in a path;
-    // so does any other name of dots alone, which Windows reads as ".".
+    // A last name of dots alone names a directory, as it does anywhere else.
     if (name.find_first_not_of('.') == std::string_view::npos)
-        _lTokens.emplace_back(name == ".." ? ".." : ".");
+        _lTokens.emplace_back(DirectoryName(name));
     else
         SplitFilename(name, _sStem, _sExtension);
     return true;
@@ -230,12 +249,13 @@ void Path::Tokenize(const std::string& text, const std::string& delimiters, std:
 void Path::Update()
 {
     NormalisedDirectories directories;
-    for (const std::string& token : _lTokens) {
+    for (std::size_t i = 0; i < _lTokens.size(); ++i) {
+        const std::string& token = _lTokens[i];
         if (token.empty() || token == ".")
             continue;
         if (token == ".." && !directories.Empty() && directories.Last() != "..")
             directories.Pop();
-        else if (token == ".." && directories.Empty() && !_sRoot.empty() && &token != &_lTokens.front())
+        else if (token == ".." && directories.Empty() && !_sRoot.empty() && i > 0)
             continue;  // nothing is above a root: "/a/../.." is "/" (a leading ".." stays, to show why it is invalid)
         else
             directories.Push(token);

@@ -102,7 +102,7 @@ TEST(Path, ALastDotOrDotDotIsADirectory)
 // rebuilt into text that read back as another path.
 TEST(Path, DotsEndingANameAreAllDropped)
 {
-    for (const char* text : {"a/name..", "a/name...", "a/b.c.", "a/...", "a/b/...."}) {
+    for (const char* text : {"a/name..", "a/name...", "a/b.c.", "a/...", "a/b/....", "a./.../c.d./x"}) {
         const Path path(text);
         const Path again(path.AsString() + (path.IsDirectory() ? "/" : ""));
         EXPECT_EQ(again.AsString(), path.AsString()) << text;
@@ -113,6 +113,17 @@ TEST(Path, DotsEndingANameAreAllDropped)
     EXPECT_EQ(Path("b.c.").Stem(), "b");
     EXPECT_EQ(Path("a/b/...").AsString(), "a/b");
     EXPECT_TRUE(Path("a/b/...").IsDirectory());
+    EXPECT_EQ(Path("a./.../c.d./x").AsString(), "a/c.d/x") << "directories lose their final dots too";
+}
+
+// Windows forbids control characters in names, and a NUL would cut the text
+// short where it is handed on as a C string: "x.txt\0.png" would open x.txt.
+TEST(Path, ControlCharactersAreForbidden)
+{
+    EXPECT_FALSE(Path(std::string("x.txt\0.png", 11)).IsValid());
+    EXPECT_FALSE(Path("a\tb/c.txt").IsValid());
+    EXPECT_FALSE(Path("a/b\x1F").IsValid());
+    EXPECT_TRUE(Path("a/\x7F\xC3\xA4.txt").IsValid());
 }
 
 // Found by fuzzing: climbing above a root rebuilt as "/..", which does not
