@@ -90,7 +90,9 @@ public:
     virtual std::size_t GetDataSize() = 0;
     virtual void* GetDataPtr() = 0;
     // Reads, unscrambles and verifies the file, then hands the bytes to the
-    // translator, or keeps them raw without one.
+    // translator, or keeps them raw without one. A file whose size is no
+    // longer what Initialize found (cut short or grown since) is not read:
+    // UnreadableFile, until Initialize looks at it again.
     virtual bool Load(IAssetTranslator* translator) = 0;
     virtual void Unload() = 0;
     virtual void AddRef() = 0;

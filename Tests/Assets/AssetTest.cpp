@@ -216,8 +216,6 @@ IAsset::Status Expected(const std::string& bytes, unsigned type, std::string& da
     return IAsset::Loaded;
 }
 
-// Random and mutated files through Initialize and Load: each gives the status
-// its damage calls for, and a file that loads gives exactly its payload.
 // A file that changes size between Initialize and Load is not the one that was
 // examined: cut short or grown, with a header or without, it fails to load.
 TEST_F(AssetTest, AFileThatChangedSizeSinceInitializeFails)
@@ -241,7 +239,8 @@ TEST_F(AssetTest, AFileThatChangedSizeSinceInitializeFails)
 
 // Loads while another thread keeps cutting the file short, growing it and
 // writing it again in place (never through an empty file, which would itself
-// be a valid asset): each load either fails or holds the whole payload.
+// be a valid asset): each load either fails or holds the whole payload, and
+// none reads past its buffer (the sanitizer builds watch that).
 TEST_F(AssetTest, ThreadsLoadingAFileBeingRewrittenGetAllOrNothing)
 {
     const std::string payload(20000, 'q');
@@ -272,6 +271,8 @@ TEST_F(AssetTest, ThreadsLoadingAFileBeingRewrittenGetAllOrNothing)
     EXPECT_GT(loaded, 0) << "no load caught the file whole, so none was checked";
 }
 
+// Random and mutated files through Initialize and Load: each gives the status
+// its damage calls for, and a file that loads gives exactly its payload.
 TEST_F(AssetTest, RandomAndMutatedFilesNeverMisbehave)
 {
     std::mt19937 random(1234);
