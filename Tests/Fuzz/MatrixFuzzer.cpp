@@ -1,9 +1,11 @@
-// Any bytes as a matrix file: a matrix that reads is written back, and that
-// file reads again and writes the very same text.
+// Any bytes as a matrix file: a file that does not read leaves the matrix as
+// it was; a matrix that reads is written back, and that file reads again and
+// writes the very same text. And any floats, written, must read back.
 #include <Vexir/Matrices.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -38,17 +40,32 @@ std::string Written(const Matrix& matrix, int indent)
 }
 
 template <typename Matrix>
-void Check(const std::string& path, int indent)
+void CheckWrittenReads(const Matrix& matrix, int indent)
 {
-    Matrix matrix;
-    if (!Read(path, matrix))
-        return;
     const std::string first = Written(matrix, indent);
     Matrix again;
     FUZZ_CHECK(Read(VexirFuzz::ScratchPath("written.txt"), again), "what was written does not read:\n%s",
                first.c_str());
     const std::string second = Written(again, indent);
     FUZZ_CHECK(first == second, "written twice differently:\n%s\n%s", first.c_str(), second.c_str());
+}
+
+template <typename Matrix>
+void Check(const std::string& path, const std::uint8_t* data, std::size_t size, int indent)
+{
+    Matrix matrix;
+    for (std::size_t i = 0; i < sizeof matrix.m / sizeof matrix.m[0]; ++i)
+        matrix.m[i] = 1000.0f + static_cast<float>(i);
+    const Matrix before = matrix;
+    if (Read(path, matrix))
+        CheckWrittenReads(matrix, indent);
+    else
+        FUZZ_CHECK(std::memcmp(matrix.m, before.m, sizeof matrix.m) == 0, "a refused file changed the matrix");
+
+    // The input's first bytes as the elements, whatever floats they make.
+    Matrix any;
+    std::memcpy(any.m, data, std::min(size, sizeof any.m));
+    CheckWrittenReads(any, indent);
 }
 
 }  // namespace
@@ -62,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const int indent = data[0] & 7;
     if (data[0] & 0x80)
-        Check<Vexir::Matrix34f>(path, indent);
+        Check<Vexir::Matrix34f>(path, data + 1, size - 1, indent);
     else
-        Check<Vexir::Matrix33f>(path, indent);
+        Check<Vexir::Matrix33f>(path, data + 1, size - 1, indent);
     return 0;
 }

@@ -43,11 +43,14 @@ void CheckRoundTrip(FuzzedDataProvider& in)
 {
     const int kind = in.ConsumeIntegralInRange(0, 2);
     const int level = in.ConsumeIntegralInRange(0, 5);
-    std::string text = in.ConsumeRemainingBytesAsString();
-    text.resize(std::strlen(text.c_str()));  // the console sends C strings
-    // Long texts come from repeating the input, to reach many chunks.
-    while (!text.empty() && text.size() < 3000 && (text.size() & 1))
-        text += text;
+    const int copies = in.ConsumeIntegralInRange(1, 40);
+    std::string once = in.ConsumeRemainingBytesAsString();
+    once.resize(std::strlen(once.c_str()));  // the console sends C strings
+    // Long texts come from repeating the input, to reach many chunks and the
+    // lengths around whole chunks.
+    std::string text;
+    for (int i = 0; i < copies; ++i)
+        text += once;
 
     RecordReader reader;
     const std::vector<std::string> records = RecordsOf(kind, level, text);

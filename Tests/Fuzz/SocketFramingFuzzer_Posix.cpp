@@ -2,11 +2,15 @@
 // packets it cuts are exactly the frames (4-byte big-endian length, 4 to 256
 // in all) or the carriage-return-ended lines the stream holds, in order; a
 // frame length outside 4..256 closes the socket at once and nothing after it
-// is cut; the rest of a frame or line still open when the peer closes is
-// dropped. The stream arrives through a real socket pair.
+// is cut, as does a line that outgrows the receive buffer; the rest of a frame
+// or line still open when the peer closes is dropped. The stream arrives
+// through a real socket pair, and pieces may repeat, so that streams far
+// longer than the input fill and wrap the receive buffer.
 #include <Vexir/Network/Sockets.h>
 
 #include <fuzzer/FuzzedDataProvider.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -58,6 +62,11 @@ Expected Cut(const std::string& stream, bool binary)
                 break;
         } else {
             const std::size_t end = stream.find('\r', at);
+            const std::size_t open = end == std::string::npos ? stream.size() - at : end - at;
+            if (open >= NetSocket::kReceiveBufferSize) {
+                expected.cause = NetSocket::LineTooLong;
+                break;
+            }
             if (end == std::string::npos)
                 break;
             length = end - at + 1;
@@ -66,6 +75,16 @@ Expected Cut(const std::string& stream, bool binary)
         at += length;
     }
     return expected;
+}
+
+bool Open(const Receiver& receiver) { return receiver.GetCloseCause() == NetSocket::NotClosing; }
+
+// Lets the receiver take everything waiting for it (or close).
+void Drain(Receiver& receiver, int end)
+{
+    int waiting = 1;
+    while (Open(receiver) && ioctl(end, FIONREAD, &waiting) == 0 && waiting > 0)
+        receiver.HandleInput();
 }
 
 }  // namespace
@@ -79,20 +98,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     Receiver receiver(static_cast<SocketHandle>(ends[0]), binary);
     receiver.SetBlocking(0);
+    fcntl(ends[1], F_SETFL, O_NONBLOCK);
 
     std::string stream;
-    while (in.remaining_bytes() > 0 && receiver.GetCloseCause() == NetSocket::NotClosing) {
+    while (in.remaining_bytes() > 0 && Open(receiver)) {
+        const int repeats = in.ConsumeBool() ? 1 : in.ConsumeIntegralInRange(1, 400);
         const std::string piece = in.ConsumeRandomLengthString(600);
-        if (piece.empty())
-            continue;
-        FUZZ_CHECK(write(ends[1], piece.data(), piece.size()) == static_cast<ssize_t>(piece.size()), "write");
-        stream += piece;
-        // Read until the socket has taken everything sent (or closed).
-        for (int pass = 0; pass < 64 && receiver.GetCloseCause() == NetSocket::NotClosing; ++pass)
-            receiver.HandleInput();
+        for (int r = 0; r < repeats && !piece.empty() && Open(receiver); ++r) {
+            for (std::size_t sent = 0; sent < piece.size() && Open(receiver);) {
+                const ssize_t wrote = write(ends[1], piece.data() + sent, piece.size() - sent);
+                if (wrote > 0) {
+                    stream.append(piece, sent, static_cast<std::size_t>(wrote));
+                    sent += static_cast<std::size_t>(wrote);
+                }
+                Drain(receiver, ends[0]);
+            }
+        }
     }
     close(ends[1]);
-    for (int pass = 0; pass < 64 && receiver.GetCloseCause() == NetSocket::NotClosing; ++pass)
+    for (int pass = 0; pass < 4 && Open(receiver); ++pass)
         receiver.HandleInput();
 
     const Expected expected = Cut(stream, binary);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -16,6 +17,10 @@ inline std::string ScratchPath(const char* name)
         const auto made = std::filesystem::temp_directory_path() /
                           ("vexir-fuzz-" + std::to_string(random()) + "-" + std::to_string(random()));
         std::filesystem::create_directories(made);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        });
         return made;
     }();
     return (folder / name).string();
