@@ -4,6 +4,7 @@
 #include "Console/Console_Null.h"
 #include "Console/Console_Remote.h"
 #include "Console/Console_Stdout.h"
+#include "Console/WindowConsole.h"
 
 namespace Vexir {
 
@@ -18,8 +19,9 @@ IConsole* CreateBuiltinConsole(IMgrConsole::ConsoleType type, IMgrConsole* manag
         return new Console_File(manager);
     case IMgrConsole::Remote:
         return new Console_Remote(manager);
+    case IMgrConsole::Windows:
+        return CreateWindowConsole(manager);
     default:
-        // The window console is not part of this build yet.
         return nullptr;
     }
 }

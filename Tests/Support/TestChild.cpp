@@ -148,6 +148,25 @@ int Run(const std::string& command, const char* argument)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return 0;
     }
+    if (command == "window-open-at-exit") {
+        // The window console open, and a thread still logging into it, as
+        // main returns.
+        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+        consoles->SetUIConsoleByType(Vexir::IMgrConsole::Windows);
+        const bool shown = consoles->ShowUIConsole(nullptr, 0);
+        std::cout << (shown ? "shown" : "not shown") << std::endl;
+        static std::atomic<bool> logging{false};
+        std::thread([consoles] {
+            for (int i = 0;; ++i) {
+                consoles->PrintInfo("into the window %d\n", i);
+                logging = true;
+            }
+        }).detach();
+        while (!logging)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return 0;
+    }
     std::cerr << "VexirTestChild: unknown command " << command << std::endl;
     return 100;
 }

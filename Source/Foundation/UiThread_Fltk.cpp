@@ -1,0 +1,246 @@
+#include "Foundation/UiThread_Fltk.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+
+namespace Vexir {
+namespace ui {
+
+namespace {
+
+// The host's standard error is not ours to write to: FLTK's own complaints
+// (an X error for a parent window that has gone, say) are not printed.
+void Quietly(const char*, ...) {}
+
+}  // namespace
+
+UiThread& UiThread::Instance()
+{
+    // Never destroyed: Shutdown ends the thread at unload, and late callers
+    // from the library's own teardown then find it stopped.
+    static UiThread* const instance = new UiThread;
+    return *instance;
+}
+
+const char* UiThread::Unavailable()
+{
+    std::lock_guard<std::mutex> hold(_mLock);
+    if (_eState == Running || _eState == Stopping)
+        return nullptr;
+    if (_eState == Final)
+        return "the UI module is being unloaded";
+    if (fl_display || _pDisplay)
+        return nullptr;  // opened already, and kept for the life of the process
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) {
+        _sUnavailable = "no display (DISPLAY is not set)";
+        return _sUnavailable.c_str();
+    }
+    // Opened here rather than left to FLTK, which ends the process when it
+    // cannot open the display; FLTK is then given this connection. A server
+    // that is busy accepting others may refuse one attempt.
+    for (int attempt = 0; attempt < 5 && !_pDisplay; ++attempt) {
+        if (attempt)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20 << attempt));
+        _pDisplay = XOpenDisplay(nullptr);
+    }
+    if (!_pDisplay) {
+        _sUnavailable = std::string("no display (cannot open \"") + name + "\")";
+        return _sUnavailable.c_str();
+    }
+    return nullptr;
+}
+
+bool UiThread::AddUser()
+{
+    if (Unavailable())
+        return false;
+    std::unique_lock<std::mutex> hold(_mLock);
+    if (_eState == Final)
+        return false;
+    // A thread that ended because its last user left from the thread itself
+    // is collected here.
+    _cChanged.wait(hold, [this] { return _eState != Stopping; });
+    if (_eState == Idle) {
+        if (_tThread.joinable())
+            _tThread.join();
+        _bStopRequested = false;
+        _eState = Running;
+        _tThread = std::thread([this] { Loop(); });
+        _idThread = _tThread.get_id();
+    }
+    if (_eState != Running)
+        return false;
+    ++_iUsers;
+    return true;
+}
+
+void UiThread::RemoveUser()
+{
+    std::unique_lock<std::mutex> hold(_mLock);
+    if (_iUsers > 0 && --_iUsers == 0 && _eState == Running)
+        Stop(hold);
+}
+
+// Called with the lock held; returns with it held.
+void UiThread::Stop(std::unique_lock<std::mutex>& hold)
+{
+    _bStopRequested = true;
+    hold.unlock();
+    // Ends any dialog's or menu's own loop too, so the thread gets back to
+    // its own and sees the request.
+    Post([] {
+        while (Fl_Window* window = Fl::first_window())
+            window->hide();
+    });
+    Fl::awake();
+    hold.lock();
+    if (std::this_thread::get_id() == _idThread)
+        return;  // the loop ends when this task returns; the next start joins it
+    _cChanged.wait(hold, [this] { return _eState != Running && _eState != Stopping; });
+    if (_tThread.joinable()) {
+        hold.unlock();
+        _tThread.join();
+        hold.lock();
+    }
+}
+
+void UiThread::Shutdown()
+{
+    std::unique_lock<std::mutex> hold(_mLock);
+    if (_eState == Running)
+        Stop(hold);
+    _eState = Final;
+    if (_tThread.joinable() && std::this_thread::get_id() != _idThread) {
+        hold.unlock();
+        _tThread.join();
+    }
+}
+
+bool UiThread::OnUiThread() const
+{
+    std::lock_guard<std::mutex> hold(_mLock);
+    return _eState == Running && std::this_thread::get_id() == _idThread;
+}
+
+bool UiThread::Post(std::function<void()> task)
+{
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> hold(_mLock);
+        if (_eState != Running)
+            return false;
+        _dTasks.push_back(std::move(task));
+        wake = !_bWakePending;
+        _bWakePending = true;
+    }
+    // The callback form, so that the tasks also run inside a dialog's or a
+    // menu's own loop. Should FLTK's ring be full, the loop's own timeout
+    // still finds them.
+    if (wake)
+        Fl::awake(&UiThread::Wake, this);
+    return true;
+}
+
+bool UiThread::Run(const std::function<void()>& task)
+{
+    if (OnUiThread()) {
+        task();
+        return true;
+    }
+    struct Completion {
+        std::mutex lock;
+        std::condition_variable done;
+        bool finished = false;
+    };
+    auto completion = std::make_shared<Completion>();
+    if (!Post([completion, &task] {
+            task();
+            std::lock_guard<std::mutex> hold(completion->lock);
+            completion->finished = true;
+            completion->done.notify_all();
+        }))
+        return false;
+    std::unique_lock<std::mutex> wait(completion->lock);
+    // A task the thread will never run (it stopped first) counts as failed;
+    // the state is checked every so often rather than signalled, as the two
+    // locks are separate.
+    while (!completion->finished) {
+        if (completion->done.wait_for(wait, std::chrono::milliseconds(100)) == std::cv_status::timeout) {
+            std::lock_guard<std::mutex> hold(_mLock);
+            if (_eState != Running && _eState != Stopping)
+                return false;
+        }
+    }
+    return true;
+}
+
+void UiThread::Bury(std::function<void()> deleter) { _vGraves.push_back(std::move(deleter)); }
+
+void UiThread::Wake(void* self) { static_cast<UiThread*>(self)->RunTasks(); }
+
+// One task at a time, taken under the lock: a task that runs a dialog's loop
+// lets the tasks queued meanwhile run inside it.
+void UiThread::RunTasks()
+{
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard<std::mutex> hold(_mLock);
+            _bWakePending = false;
+            if (_dTasks.empty())
+                return;
+            task = std::move(_dTasks.front());
+            _dTasks.pop_front();
+        }
+        task();
+    }
+}
+
+void UiThread::Loop()
+{
+    Fl::lock();  // makes Fl::awake work; held by this thread except while it waits
+    Fl::error = &Quietly;
+    Fl::warning = &Quietly;
+    if (!fl_display)
+        fl_open_display(_pDisplay);
+    // FLTK's own chooser: the GTK one would bring a second toolkit into the
+    // host and run a loop that the thread's stop request cannot end.
+    Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+    for (;;) {
+        Fl::wait(0.25);
+        RunTasks();
+        while (!_vGraves.empty()) {
+            std::vector<std::function<void()>> graves;
+            graves.swap(_vGraves);
+            for (auto& deleter : graves)
+                deleter();
+        }
+        // Tasks still queued are dropped with the thread: a thread that
+        // keeps logging must not keep it from ending. Whoever waits for one
+        // of them is told it failed.
+        std::lock_guard<std::mutex> hold(_mLock);
+        if (_bStopRequested) {
+            _eState = Stopping;
+            break;
+        }
+    }
+    while (Fl_Window* window = Fl::first_window())
+        window->hide();
+    Fl::flush();
+    XSync(fl_display, False);
+    Fl::unlock();
+    std::lock_guard<std::mutex> hold(_mLock);
+    _eState = _eState == Final ? Final : Idle;
+    _dTasks.clear();
+    _cChanged.notify_all();
+}
+
+}  // namespace ui
+}  // namespace Vexir

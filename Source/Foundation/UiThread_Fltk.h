@@ -1,0 +1,69 @@
+// The UI module's one thread: the only thread that touches FLTK or the X
+// display. Others hand it tasks; it wakes through Fl::awake.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct _XDisplay;  // Xlib's Display
+
+namespace Vexir {
+namespace ui {
+
+class UiThread {
+public:
+    static UiThread& Instance();
+
+    // Null when the display can be opened; otherwise why it cannot. Asked
+    // afresh while the thread is not running.
+    const char* Unavailable();
+
+    // One more user; starts the thread when it is the first. False when the
+    // thread cannot run (no display, or the module is being unloaded).
+    bool AddUser();
+    // One user fewer; the last ends the thread and waits for it to finish.
+    void RemoveUser();
+
+    // Runs `task` on the UI thread and waits for it (at once, when called
+    // there). False when the thread is not running, or stopped first.
+    bool Run(const std::function<void()>& task);
+    // Queues `task` for the UI thread without waiting; false when not running.
+    bool Post(std::function<void()> task);
+    // On the UI thread: `deleter` runs at the top of the event loop, where no
+    // widget is in the middle of handling an event (tasks may run inside a
+    // menu's or a dialog's own loop).
+    void Bury(std::function<void()> deleter);
+    bool OnUiThread() const;
+
+    // The module is being unloaded: the thread ends for good.
+    void Shutdown();
+
+private:
+    enum State { Idle, Running, Stopping, Final };
+
+    void Loop();
+    void RunTasks();
+    static void Wake(void*);
+    void Stop(std::unique_lock<std::mutex>& hold);
+
+    mutable std::mutex _mLock;
+    std::condition_variable _cChanged;
+    State _eState = Idle;
+    int _iUsers = 0;
+    bool _bStopRequested = false;
+    bool _bWakePending = false;
+    std::thread _tThread;
+    std::thread::id _idThread;
+    std::deque<std::function<void()>> _dTasks;
+    std::string _sUnavailable;
+    ::_XDisplay* _pDisplay = nullptr;  // the connection FLTK is given
+    std::vector<std::function<void()>> _vGraves;  // the UI thread's only
+};
+
+}  // namespace ui
+}  // namespace Vexir

@@ -1,0 +1,426 @@
+// The window console on Linux as a user sees it: the window's widgets read
+// back through the UI module's test access, the menus driven by their
+// commands, positions read from the X server, and one screenshot. Needs a
+// display (./dev test starts Xvfb).
+#include <Vexir/Console.h>
+#include <Vexir/Files.h>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <future>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "ChildProcess.h"
+#include "ConsoleFixture.h"
+#include "Foundation/UiTestAccess.h"
+#include "ScratchDirectory.h"
+
+// After ours: X11's headers define Above and Below as macros.
+#include <X11/Xlib.h>
+
+namespace {
+
+using namespace Vexir;
+
+const ui::TestAccess* TestAccess()
+{
+    // Where the library loaded it from: beside itself.
+    Dl_info library = {};
+    if (!dladdr(reinterpret_cast<void*>(&GetMgrConsole), &library) || !library.dli_fname)
+        return nullptr;
+    std::string path = library.dli_fname;
+    path = path.substr(0, path.rfind('/') + 1) + ui::kModuleFileName;
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!module)
+        return nullptr;
+    auto entry = reinterpret_cast<ui::TestAccessEntry>(dlsym(module, ui::kTestAccessEntry));
+    return entry ? entry() : nullptr;
+}
+
+// The window's top-left corner on the screen, as the X server has it.
+bool ScreenPosition(unsigned long window, int& x, int& y)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    ::Window child = 0;
+    const bool found =
+        XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child) != 0;
+    XCloseDisplay(display);
+    return found;
+}
+
+class Console_WindowsTest : public VexirTest::ConsoleFixture {
+protected:
+    void SetUp() override
+    {
+        ConsoleFixture::SetUp();
+        console = manager->GetConsole(IMgrConsole::Windows);
+        ASSERT_NE(console, nullptr);
+        ui = static_cast<IUIConsoleInterface*>(console->GetInterface(InterfaceBase::UI));
+        ASSERT_NE(ui, nullptr);
+        manager->SetVerbosity(IConsole::Debug);
+    }
+    void TearDown() override
+    {
+        ConsoleFixture::TearDown();
+        if (display) {
+            if (parent)
+                XDestroyWindow(display, parent);
+            XCloseDisplay(display);
+        }
+    }
+
+    // Opens the window and finds the module's test access.
+    void Open(NativeWindowHandle owner = nullptr, unsigned placement = 0)
+    {
+        ASSERT_TRUE(ui->Show(owner, placement));
+        access = TestAccess();
+        ASSERT_NE(access, nullptr);
+    }
+    ui::ConsoleWindowSnapshot Snapshot()
+    {
+        ui::ConsoleWindowSnapshot snapshot;
+        EXPECT_TRUE(access->Flush());
+        EXPECT_TRUE(access->Snapshot(Window(), snapshot));
+        return snapshot;
+    }
+    void Position(int& x, int& y)
+    {
+        access->Flush();
+        ASSERT_TRUE(ScreenPosition(access->XWindow(Window()), x, y));
+    }
+    // A host window at (100, 100), 1000 x 600.
+    NativeWindowHandle MakeParent()
+    {
+        display = XOpenDisplay(nullptr);
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 100, 100, 1000, 600, 0, 0, 0);
+        XMapWindow(display, parent);
+        XSync(display, False);
+        return reinterpret_cast<NativeWindowHandle>(static_cast<std::uintptr_t>(parent));
+    }
+
+    ui::ConsoleWindow* Window() { return access->LatestWindow(); }
+
+    IConsole* console = nullptr;
+    IUIConsoleInterface* ui = nullptr;
+    const ui::TestAccess* access = nullptr;
+    Display* display = nullptr;
+    ::Window parent = 0;
+};
+
+// First in this program: no window has closed yet, so none has left a place
+// for the next one to open at.
+TEST_F(Console_WindowsTest, OpensCentredAtItsSizeWithItsTitleMenusAndLook)
+{
+    Open(nullptr, 2);
+    ui::ConsoleWindowSnapshot window = Snapshot();
+    EXPECT_TRUE(window.open);
+    EXPECT_EQ(window.title, "Parvon SDK Console");
+    EXPECT_EQ(window.width, 640);
+    EXPECT_EQ(window.height, 300);
+    int x = 0, y = 0;
+    Position(x, y);
+    Display* screen = XOpenDisplay(nullptr);
+    const int screenWidth = DisplayWidth(screen, 0), screenHeight = DisplayHeight(screen, 0);
+    XCloseDisplay(screen);
+    EXPECT_EQ(x, (screenWidth - 640) / 2) << "without a parent every placement is centred";
+    EXPECT_EQ(y, (screenHeight - 300) / 2);
+    EXPECT_TRUE(ui->SetPlacement(3));
+    Position(x, y);
+    EXPECT_EQ(x, (screenWidth - 640) / 2);
+
+    EXPECT_EQ(window.background, 0xC8C8C8u);
+    EXPECT_EQ(window.menu, (std::vector<std::string>{"&File", "Save As...", "-", "&Verbosity", "-", "&Silent",
+                                                     "&Error", "&Warning", "&Info", "&Verbose", "&Debug",
+                                                     "&Close Console", "&Edit", "C&lear", "-", "&Copy", "-",
+                                                     "Select &All"}));
+    const struct {
+        char style;
+        unsigned colour;
+        bool bold;
+    } looks[] = {{'A', 0xC80000, true}, {'B', 0xC800FF, true},  {'C', 0x000000, true},
+                 {'D', 0x000000, false}, {'E', 0x787878, false}, {'F', 0x000000, false}};
+    for (const auto& expected : looks) {
+        ui::StyleLook look;
+        ASSERT_TRUE(access->LookOf(expected.style, look));
+        EXPECT_EQ(look.colour, expected.colour) << expected.style;
+        EXPECT_EQ(look.bold, expected.bold) << expected.style;
+        EXPECT_TRUE(look.fixedPitch);
+        EXPECT_EQ(look.size, 14);
+    }
+
+    EXPECT_TRUE(ui->SetTitle("Render \xC3\xA4 log"));
+    EXPECT_EQ(Snapshot().title, "Render \xC3\xA4 log");
+    EXPECT_FALSE(ui->SetTitle("bad \xC3\x28")) << "not UTF-8: refused, the title stays";
+    EXPECT_EQ(Snapshot().title, "Render \xC3\xA4 log");
+    // 254 units, and a character outside the basic plane counts twice.
+    std::string longTitle(253, 't');
+    longTitle += "\xF0\x9F\x98\x80";
+    EXPECT_TRUE(ui->SetTitle(longTitle));
+    EXPECT_EQ(Snapshot().title, std::string(253, 't'));
+}
+
+// Each code places the window against the parent's rectangle, (100, 100) to
+// (1100, 700), never at a negative coordinate.
+TEST_F(Console_WindowsTest, PlacementsFollowTheParentAndAReopenedWindowReturnsWhereItClosed)
+{
+    Open(MakeParent(), 2);
+    int x = 0, y = 0;
+    Position(x, y);
+    EXPECT_EQ(x, 1100);
+    EXPECT_EQ(y, 100);
+    const struct {
+        unsigned code;
+        int x, y;
+    } expected[] = {{0, 280, 250}, {1, 0, 100}, {2, 1100, 100}, {3, 100, 700}, {4, 100, 0}, {9, 100, 100}};
+    for (const auto& place : expected) {
+        EXPECT_TRUE(ui->SetPlacement(place.code));
+        Position(x, y);
+        EXPECT_EQ(x, place.x) << "code " << place.code;
+        EXPECT_EQ(y, place.y) << "code " << place.code;
+    }
+
+    ASSERT_TRUE(ui->SetPlacement(3));
+    manager->PrintInfo("before closing\n");
+    EXPECT_TRUE(ui->Close());
+    EXPECT_FALSE(Snapshot().open);
+    EXPECT_FALSE(ui->SetPlacement(0)) << "closed";
+    EXPECT_FALSE(ui->SetTitle("while closed")) << "kept for the next opening";
+    manager->PrintInfo("while closed\n");
+    ASSERT_TRUE(ui->Show(reinterpret_cast<NativeWindowHandle>(static_cast<std::uintptr_t>(parent)), 0));
+    Position(x, y);
+    EXPECT_EQ(x, 100) << "where it closed, not centred";
+    EXPECT_EQ(y, 700);
+    const ui::ConsoleWindowSnapshot window = Snapshot();
+    EXPECT_EQ(window.text, "") << "a reopened window starts empty; what came while closed is dropped";
+    EXPECT_EQ(window.title, "while closed");
+}
+
+TEST_F(Console_WindowsTest, EachLevelHasItsStyleBlocksIndentAndTheThresholdFilters)
+{
+    Open();
+    manager->PrintError("an error\n");
+    manager->PrintWarning("a warning\n");
+    manager->BeginBlock(IConsole::Info, "block");
+    manager->PrintVerbose("verbose inside\n");
+    manager->EndBlock(IConsole::Info, "done");
+    manager->PrintDebug("some debug\n");
+    manager->SetVerbosity(IConsole::Info);
+    manager->PrintVerbose("below the threshold\n");
+    const ui::ConsoleWindowSnapshot window = Snapshot();
+    EXPECT_EQ(window.text, "an error\na warning\nblock\n    verbose inside\n    done\nsome debug\n");
+    EXPECT_EQ(window.styles, std::string(9, 'A') + std::string(10, 'B') + std::string(6, 'C') +
+                                 std::string(19, 'D') + std::string(9, 'C') + std::string(11, 'E'));
+}
+
+TEST_F(Console_WindowsTest, TheMenusSetTheThresholdClearSelectSaveAndClose)
+{
+    VexirTest::ScratchDirectory scratch;
+    Open();
+    ASSERT_TRUE(access->Command(Window(), 9007));
+    EXPECT_EQ(manager->GetVerbosity(), IConsole::Warning);
+    EXPECT_EQ(Snapshot().markedVerbosity, 2);
+    manager->SetVerbosity(IConsole::Verbose);
+    EXPECT_EQ(Snapshot().markedVerbosity, 4) << "the mark follows the threshold, however it was set";
+
+    manager->PrintInfo("first \xE2\x82\xAC line\n");
+    manager->PrintError("second line\n");
+    ASSERT_TRUE(access->Command(Window(), 9015));
+    ui::ConsoleWindowSnapshot window = Snapshot();
+    EXPECT_EQ(window.selectionStart, 0);
+    EXPECT_EQ(window.selectionEnd, static_cast<int>(window.text.size()));
+    ASSERT_TRUE(access->SaveText(Window(), scratch.Path("saved.txt").c_str()));
+    EXPECT_EQ(scratch.ReadText("saved.txt"), "first \xE2\x82\xAC line\nsecond line\n") << "plain UTF-8 text";
+
+    ASSERT_TRUE(access->Command(Window(), 9014));
+    EXPECT_EQ(Snapshot().text, "");
+    manager->PrintInfo("after clearing\n");
+    EXPECT_EQ(Snapshot().text, "after clearing\n");
+    ASSERT_TRUE(access->Command(Window(), 9001));
+    EXPECT_FALSE(Snapshot().open) << "Close Console closes it";
+}
+
+// New text scrolls into view while the caret is at the end; a reader who
+// selected something further up keeps the selection and the scroll position.
+TEST_F(Console_WindowsTest, TheViewFollowsNewTextUnlessTheReaderIsElsewhere)
+{
+    Open();
+    for (int i = 0; i < 60; ++i)
+        manager->PrintInfo("line %d\n", i);
+    ui::ConsoleWindowSnapshot window = Snapshot();
+    EXPECT_GT(window.topLine, 30) << "followed the end";
+    EXPECT_EQ(window.caret, static_cast<int>(window.text.size()));
+
+    ASSERT_TRUE(access->Select(Window(), 7, 13));
+    ASSERT_TRUE(access->ScrollTo(Window(), 2));
+    for (int i = 60; i < 90; ++i)
+        manager->PrintInfo("line %d\n", i);
+    window = Snapshot();
+    EXPECT_EQ(window.topLine, 2);
+    EXPECT_EQ(window.selectionStart, 7);
+    EXPECT_EQ(window.selectionEnd, 13);
+    EXPECT_NE(window.text.find("line 89\n"), std::string::npos);
+}
+
+// Messages from any thread arrive whole and in each thread's order, those
+// from before the first opening first; a line that is not UTF-8 is dropped.
+TEST_F(Console_WindowsTest, MessagesFromEveryThreadArriveInOrderAndBadOnesAreDropped)
+{
+    std::thread([&] { manager->PrintWarning("early\n"); }).join();
+    manager->PrintInfo("also early\n");
+    Open();
+    std::thread([&] {
+        manager->PrintInfo("worker 1\n");
+        manager->PrintInfo("bad \xC3\x28 line\n");
+        manager->PrintInfo("worker 2\n");
+    }).join();
+    manager->PrintInfo("main\n");
+    EXPECT_EQ(Snapshot().text, "early\nalso early\nworker 1\nworker 2\nmain\n");
+
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 4; ++t)
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < 500; ++i)
+                manager->PrintInfo("t%d %d\n", t, i);
+        });
+    for (auto& worker : workers)
+        worker.join();
+    const std::string text = Snapshot().text;
+    for (int t = 0; t < 4; ++t) {
+        std::size_t at = 0;
+        for (int i = 0; i < 500; ++i) {
+            const std::string line = "t" + std::to_string(t) + " " + std::to_string(i) + "\n";
+            const std::size_t found = text.find(line, at);
+            ASSERT_NE(found, std::string::npos) << line;
+            at = found + line.size();
+        }
+    }
+}
+
+// What a user sees: the error line's red on the screen, in the window.
+TEST_F(Console_WindowsTest, TheErrorLineIsRedOnTheScreen)
+{
+    Open();
+    manager->PrintInfo("an info line\n");
+    manager->PrintError("AN ERROR LINE WITH SOME LENGTH TO IT\n");
+    int x = 0, y = 0;
+    Position(x, y);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    access->Flush();
+    const char* folder = std::getenv("VEXIR_TEST_OUTPUT");
+    const std::string shot = std::string(folder ? folder : "/tmp") + "/console-window-linux.ppm";
+    ASSERT_EQ(std::system(("import -window root -depth 8 " + shot).c_str()), 0) << "ImageMagick's import";
+    std::ifstream file(shot, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, maximum = 0;
+    file >> magic >> width >> height >> maximum;
+    file.get();
+    ASSERT_EQ(magic, "P6");
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    file.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+    int red = 0, grey = 0, elsewhereRed = 0;
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column) {
+            const unsigned char* p = &pixels[(static_cast<std::size_t>(row) * width + column) * 3];
+            const bool inside = column >= x && column < x + 640 && row >= y && row < y + 300;
+            const bool isRed = p[0] >= 150 && p[1] <= 60 && p[2] <= 60;
+            if (isRed)
+                (inside ? red : elsewhereRed)++;
+            if (inside && p[0] == 200 && p[1] == 200 && p[2] == 200)
+                ++grey;
+        }
+    EXPECT_GT(red, 50) << "the error line's pixels, in " << shot;
+    EXPECT_EQ(elsewhereRed, 0);
+    EXPECT_GT(grey, 640 * 100) << "the view's background";
+}
+
+// The file dialogs, answered through the dialog on the screen.
+TEST_F(Console_WindowsTest, FileDialogsShowTheirTitleAndAnswerOrCancel)
+{
+    VexirTest::ScratchDirectory scratch;
+    scratch.Write("scene.txt", "x");
+    Open();
+    IMgrFiles* files = GetMgrFiles();
+    const char filter[] = "Text (*.txt)\0*.txt\0All\0*.*\0";
+    auto dialogTitle = [&] {
+        for (int i = 0; i < 200; ++i) {
+            const std::string title = access->DialogTitle();
+            if (!title.empty())
+                return title;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return std::string();
+    };
+
+    char name[260] = "";
+    auto open = std::async(std::launch::async, [&] { return files->OpenFileDialog(nullptr, name, filter, "txt", scratch.Path().c_str()); });
+    EXPECT_EQ(dialogTitle(), "Select File To Load");
+    ASSERT_TRUE(access->AnswerDialog(scratch.Path("scene.txt").c_str()));
+    EXPECT_TRUE(open.get());
+    EXPECT_EQ(std::string(name), scratch.Path("scene.txt"));
+
+    char saveName[260] = "";
+    auto save = std::async(std::launch::async, [&] { return files->SaveFileDialog(nullptr, saveName, filter, "txt", nullptr); });
+    EXPECT_EQ(dialogTitle(), "Select File To Save");
+    ASSERT_TRUE(access->AnswerDialog(scratch.Path("render").c_str()));
+    EXPECT_TRUE(save.get());
+    EXPECT_EQ(std::string(saveName), scratch.Path("render.txt")) << "the default extension added";
+
+    std::strcpy(name, "kept.txt");
+    auto cancelled = std::async(std::launch::async, [&] { return files->OpenFileDialog(nullptr, name, filter, nullptr, nullptr); });
+    EXPECT_FALSE(dialogTitle().empty());
+    ASSERT_TRUE(access->AnswerDialog(nullptr));
+    EXPECT_FALSE(cancelled.get());
+    EXPECT_STREQ(name, "kept.txt");
+}
+
+// A host that returns from main with the window open and a thread still
+// logging into it.
+TEST_F(Console_WindowsTest, TheProcessExitsCleanlyWithTheWindowOpen)
+{
+    const VexirTest::ChildResult child = VexirTest::RunTestChild({"window-open-at-exit"});
+    EXPECT_TRUE(child.exited);
+    EXPECT_EQ(child.exitCode, 0);
+    EXPECT_EQ(child.output, "shown\n");
+}
+
+// Run as entries of their own: without the UI module, and without a display.
+TEST(WithoutWindows, ShowSaysWhyOnceAndEverythingElseWorks)
+{
+    IMgrConsole* manager = GetMgrConsole();
+    manager->RemoveAllConsoles(true);
+    auto* recorder = new VexirTest::TestConsole;
+    manager->AddConsole(recorder);
+    manager->SetUIConsoleByType(IMgrConsole::Windows);
+    manager->SetUIConsoleAutoShow(true, true, nullptr, 0);
+    EXPECT_FALSE(manager->ShowUIConsole(nullptr, 0));
+    manager->PrintWarning("a warning shows the console, or tries to\n");
+    manager->PrintError("an error too\n");
+    const bool noModule = std::getenv("VEXIR_UI_MODULE") != nullptr;
+    ASSERT_EQ(recorder->messages.size(), 3u);
+    const std::string& why = recorder->messages[0].text;
+    EXPECT_EQ(recorder->messages[0].level, IConsole::Warning);
+    if (noModule)
+        EXPECT_EQ(why.rfind("Window console: the UI module /nonexistent/libVexirCoreUi.so could not be loaded (", 0), 0u)
+            << why;
+    else
+        EXPECT_EQ(why, "Window console: no display (DISPLAY is not set)\n");
+    EXPECT_EQ(recorder->messages[1].text, "a warning shows the console, or tries to\n");
+    EXPECT_EQ(recorder->messages[2].text, "an error too\n");
+    char name[260] = "kept.txt";
+    EXPECT_FALSE(GetMgrFiles()->OpenFileDialog(nullptr, name, "All\0*.*\0", nullptr, nullptr));
+    EXPECT_STREQ(name, "kept.txt");
+    manager->SetUIConsoleAutoShow(false, false, nullptr, 0);
+    manager->RemoveAllConsoles(true);
+}
+
+}  // namespace
