@@ -59,6 +59,8 @@ int Run()
     Vexir::MemoryUsageLog("start", stop++);
     TourConsole(consoles);
     Vexir::MemoryUsageLog("console", stop++);
+    TourWindow(consoles);
+    Vexir::MemoryUsageLog("window console", stop++);
     TourAssets(consoles, folder);
     Vexir::MemoryUsageLog("assets", stop++);
     TourGeometry(consoles);

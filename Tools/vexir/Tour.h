@@ -11,6 +11,7 @@ namespace VexirTool {
 void Heading(const char* title);
 
 void TourConsole(Vexir::IMgrConsole* consoles);
+void TourWindow(Vexir::IMgrConsole* consoles);
 // `folder` is the tour's own, made fresh for this run.
 void TourAssets(Vexir::IMgrConsole* consoles, const std::filesystem::path& folder);
 void TourGeometry(Vexir::IMgrConsole* consoles);
