@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <new>
@@ -101,6 +102,7 @@ bool OnThreadOf(HWND window) { return GetWindowThreadProcessId(window, nullptr) 
 // touches are marked so; the rest are guarded by `lock`.
 struct Console_Windows::WindowState : std::enable_shared_from_this<Console_Windows::WindowState> {
     std::mutex lock;
+    std::mutex openLock;  // one thread at a time opens the window
     HWND window = nullptr;
     HWND parent = nullptr;
     unsigned placement = Centred;
@@ -135,7 +137,7 @@ struct Console_Windows::WindowState : std::enable_shared_from_this<Console_Windo
     bool Open();
     bool CreateRichEdit(HWND main);
     void Close(HWND current);
-    void DrainQueue();
+    void DrainQueue(std::size_t limit);
     void Write(MessageKind kind, VerbosityLevel level, const std::string& text);
     void BuildMenus(HWND main);
     void RefreshVerbosityMarks(HWND main);
@@ -199,12 +201,8 @@ Console_Windows::~Console_Windows()
         if (OnThreadOf(window)) {
             DestroyWindow(window);
         } else {
-            // Another thread runs this window, and the library may be on its
-            // way out: from now on the window answers with the system's
-            // default procedure only, which closes it. Its reference to the
-            // state is then never released; the state is small and the queue
-            // is empty.
-            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
+            // Its own thread closes it; the state it holds lives until then,
+            // and the library, pinned by the first window, stays loaded.
             PostMessageW(window, WM_CLOSE, 0, 0);
             windowGone = false;
         }
@@ -297,6 +295,7 @@ void Console_Windows::WindowState::Close(HWND current)
 
 bool Console_Windows::WindowState::Open()
 {
+    std::lock_guard<std::mutex> opening(openLock);
     if (LiveWindow()) {
         std::lock_guard<std::mutex> hold(lock);
         if (open)
@@ -336,14 +335,22 @@ bool Console_Windows::WindowState::Open()
         std::lock_guard<std::mutex> hold(lock);
         window = main;
     }
+    // The library stays loaded from now on: a window's thread may be inside
+    // its window procedure (in a menu, a move, a dialog) whenever the host
+    // unloads it.
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&WindowProcedure), &pinned);
     if (!CreateRichEdit(main)) {
         ShowFailure(L"Error creating rich edit control", caption);
         DestroyWindow(main);
         return false;
     }
     WINDOWPLACEMENT saved = {};
-    if (SavedPlacementOf(saved))
+    if (SavedPlacementOf(saved)) {
+        saved.showCmd = SW_HIDE;  // shown below, the way this thread may show it
         SetWindowPlacement(main, &saved);
+    }
     // Activating a window whose parent runs on another thread waits for that
     // thread, which may be waiting for this one.
     ShowWindow(main, parentWindow && !OnThreadOf(parentWindow) ? SW_SHOWNA : SW_SHOW);
@@ -353,7 +360,7 @@ bool Console_Windows::WindowState::Open()
         open = true;
         everOpened = true;
     }
-    DrainQueue();  // what was logged before the window opened
+    DrainQueue(queue.Size());  // what was logged before the window opened
     return true;
 }
 
@@ -361,8 +368,8 @@ bool Console_Windows::WindowState::CreateRichEdit(HWND main)
 {
     RECT client;
     GetClientRect(main, &client);
-    richEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"", kRichEditStyle, 0, 0, client.right,
-                               client.bottom, main, nullptr, LibraryModule(), nullptr);
+    richEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"", kRichEditStyle, 0, 0, client.right, client.bottom,
+                               main, nullptr, LibraryModule(), nullptr);
     if (!richEdit)
         return false;
     HFONT font = CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -371,8 +378,8 @@ bool Console_Windows::WindowState::CreateRichEdit(HWND main)
     DeleteObject(font);
     SendMessageW(richEdit, EM_SETBKGNDCOLOR, 0, RGB(200, 200, 200));
     // The control's default limit is 32,767 characters, which a long render
-    // passes within minutes; past it Windows stops adding lines.
-    SendMessageW(richEdit, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    // passes within minutes; the oldest lines go at kTextLimit instead.
+    SendMessageW(richEdit, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kTextLimit + (1 << 20)));
     return true;
 }
 
@@ -381,34 +388,46 @@ void Console_Windows::Output(MessageKind kind, VerbosityLevel level, const char*
     WindowState& state = *_pState;
     std::string line = text ? text : "";
     if (state.OnOwnerThread()) {
-        state.DrainQueue();
+        // What other threads logged before this message, and no more: a
+        // thread that never stops logging must not keep this one here.
+        state.DrainQueue(state.queue.Size());
         state.Write(kind, level, line);
         return;
     }
     // Once the window has opened, a message for a closed window is dropped;
-    // before it ever opened, it waits for the first opening.
+    // before it ever opened, it waits for the first opening. Queued under the
+    // state's lock, so that an opening on another thread either drains it or
+    // is seen here and woken.
     HWND window = state.LiveWindow();
+    bool wake = false;
     {
         std::lock_guard<std::mutex> hold(state.lock);
+        window = state.window;
         if (state.everOpened && !window)
             return;
+        wake = state.queue.Push(QueuedMessage{std::move(line), kind, level});
     }
-    if (state.queue.Push(QueuedMessage{std::move(line), kind, level}) && window &&
-        !PostMessageW(window, WM_DRAIN_QUEUE, 0, 0))
+    if (wake && window && !PostMessageW(window, WM_DRAIN_QUEUE, 0, 0))
         state.queue.WakeFailed();
 }
 
-void Console_Windows::WindowState::DrainQueue()
+void Console_Windows::WindowState::DrainQueue(std::size_t limit)
 {
     queue.BeginDrain();
     QueuedMessage message;
-    while (queue.Pop(message)) {
+    std::size_t written = 0;
+    while (written < limit && queue.Pop(message)) {
+        ++written;
         try {
             Write(message.kind, message.level, message.text);
         } catch (const utf8util::utf8_conversion_error&) {
             // Nobody is there to hear it: that line is dropped.
         }
     }
+    // The rest after whatever else this thread has to do.
+    if (written == limit && queue.Size())
+        if (HWND current = LiveWindow())
+            PostMessageW(current, WM_DRAIN_QUEUE, 0, 0);
 }
 
 void Console_Windows::WindowState::Write(MessageKind kind, VerbosityLevel level, const std::string& text)
@@ -455,16 +474,36 @@ void Console_Windows::WindowState::Write(MessageKind kind, VerbosityLevel level,
         !Ask(richEdit, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll)) ||
         !Ask(richEdit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved)))
         return;
+    const bool follow = saved.cpMin == static_cast<LONG>(length);
+    // The oldest lines go once the control holds too much to be read.
+    bool trimmed = false;
+    if (length > kTextLimit) {
+        LRESULT firstKept = 0, cut = 0;
+        if (!Ask(richEdit, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(length - kTextKept), &firstKept) ||
+            !Ask(richEdit, EM_LINEINDEX, static_cast<WPARAM>(firstKept + 1), 0, &cut))
+            return;
+        if (cut > 0) {
+            CHARRANGE oldest = {0, static_cast<LONG>(cut)};
+            if (!Ask(richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&oldest)) ||
+                !Ask(richEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"")))
+                return;
+            length -= cut;
+            saved.cpMin = std::max<LONG>(saved.cpMin - static_cast<LONG>(cut), 0);
+            saved.cpMax = std::max<LONG>(saved.cpMax - static_cast<LONG>(cut), 0);
+            trimmed = true;
+        }
+    }
     end.cpMin = end.cpMax = static_cast<LONG>(length);
     if (!Ask(richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end)) ||
         !Ask(richEdit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format)) ||
         !Ask(richEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str())))
         return;
-    if (saved.cpMin == static_cast<LONG>(length)) {
+    if (follow) {
         Ask(richEdit, EM_SCROLLCARET, 0, 0);  // the view follows the new text
     } else {
         Ask(richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));  // the reader's place stays
-        Ask(richEdit, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+        if (!trimmed)
+            Ask(richEdit, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     }
 }
 
@@ -531,78 +570,77 @@ void Console_Windows::WindowState::SaveTextAs(HWND main)
 LRESULT Console_Windows::WindowState::Handle(HWND main, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-        BuildMenus(main);
-        return 0;
-    case WM_COMMAND: {
-        const UINT command = LOWORD(wParam);
-        if (command == CloseConsole) {
-            PostMessageW(main, WM_CLOSE, 0, 0);
-        } else if (command == SaveAs) {
-            SaveTextAs(main);
-        } else if (command >= VerbositySilent && command <= VerbosityDebug) {
-            if (IMgrConsole* manager = GetMgrConsole())
-                manager->SetVerbosity(static_cast<VerbosityLevel>(command - VerbositySilent));
+        case WM_CREATE:
+            BuildMenus(main);
+            return 0;
+        case WM_COMMAND: {
+            const UINT command = LOWORD(wParam);
+            if (command == CloseConsole) {
+                PostMessageW(main, WM_CLOSE, 0, 0);
+            } else if (command == SaveAs) {
+                SaveTextAs(main);
+            } else if (command >= VerbositySilent && command <= VerbosityDebug) {
+                if (IMgrConsole* manager = GetMgrConsole())
+                    manager->SetVerbosity(static_cast<VerbosityLevel>(command - VerbositySilent));
+                RefreshVerbosityMarks(main);
+            } else if (command == Copy) {
+                SendMessageW(richEdit, WM_COPY, 0, 0);
+            } else if (command == Clear) {
+                SendMessageW(richEdit, EM_SETREADONLY, FALSE, 0);
+                SendMessageW(richEdit, EM_SETSEL, 0, -1);
+                SendMessageW(richEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+                SendMessageW(richEdit, EM_SETREADONLY, TRUE, 0);
+            } else if (command == SelectAll) {
+                SetFocus(richEdit);
+                SendMessageW(richEdit, EM_SETSEL, 0, -1);
+            } else if (command < CloseConsole || command > SelectAll) {
+                break;
+            }
+            return 0;
+        }
+        case WM_INITMENU:
             RefreshVerbosityMarks(main);
-        } else if (command == Copy) {
-            SendMessageW(richEdit, WM_COPY, 0, 0);
-        } else if (command == Clear) {
-            SendMessageW(richEdit, EM_SETREADONLY, FALSE, 0);
-            SendMessageW(richEdit, EM_SETSEL, 0, -1);
-            SendMessageW(richEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-            SendMessageW(richEdit, EM_SETREADONLY, TRUE, 0);
-        } else if (command == SelectAll) {
-            SetFocus(richEdit);
-            SendMessageW(richEdit, EM_SETSEL, 0, -1);
-        } else if (command < CloseConsole || command > SelectAll) {
-            break;
-        }
-        return 0;
-    }
-    case WM_INITMENU:
-        RefreshVerbosityMarks(main);
-        return 0;
-    case WM_CLOSE:
-        SavePlacementOf(main);
-        DestroyWindow(main);
-        return 0;
-    case WM_DESTROY: {
-        std::lock_guard<std::mutex> hold(lock);
-        if (window == main) {
-            window = nullptr;
-            open = false;
-        }
-        richEdit = nullptr;
-        return 0;
-    }
-    case WM_SIZE:
-        if (richEdit)
-            MoveWindow(richEdit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_DRAIN_QUEUE:
-        DrainQueue();
-        return 0;
-    case WM_APPLY_TITLE: {
-        std::string current;
-        {
+            return 0;
+        case WM_CLOSE:
+            SavePlacementOf(main);
+            DestroyWindow(main);
+            return 0;
+        case WM_DESTROY: {
             std::lock_guard<std::mutex> hold(lock);
-            current = title;
+            if (window == main) {
+                window = nullptr;
+                open = false;
+            }
+            richEdit = nullptr;
+            return 0;
         }
-        SetWindowTextW(main, TitleText(current).c_str());
-        return 0;
-    }
-    default:
-        break;
+        case WM_SIZE:
+            if (richEdit)
+                MoveWindow(richEdit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_DRAIN_QUEUE:
+            DrainQueue(kDrainBatch);
+            return 0;
+        case WM_APPLY_TITLE: {
+            std::string current;
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                current = title;
+            }
+            SetWindowTextW(main, TitleText(current).c_str());
+            return 0;
+        }
+        default:
+            break;
     }
     return DefWindowProcW(main, message, wParam, lParam);
 }
 
 // Nothing may unwind into the system's code that called us: an exception here
 // (a failed allocation, say) ends the handling of this one message.
-LRESULT CALLBACK Console_Windows::WindowState::WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                                               LPARAM lParam)
+LRESULT CALLBACK Console_Windows::WindowState::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     try {
         if (message == WM_NCCREATE) {

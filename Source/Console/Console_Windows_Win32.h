@@ -4,11 +4,14 @@
 //
 // The window belongs to the thread that opens it, which must run a message
 // loop; a window reopened by another thread belongs to that one. Messages
-// logged on other threads are queued and handed to it with WM_DRAIN_QUEUE;
-// those logged before the window was ever opened are kept (the newest 8 MiB)
-// for the first opening. Messages written while it is closed are dropped. A
-// line that is not UTF-8 throws utf8_conversion_error on the owner thread;
-// drained from the queue, it is dropped. The console creates no thread.
+// logged on other threads are queued and handed to it with WM_DRAIN_QUEUE, a
+// batch at a time; those logged before the window was ever opened are kept
+// (the newest 8 MiB) for the first opening. Messages written while it is
+// closed are dropped. A line that is not UTF-8 throws utf8_conversion_error
+// on the owner thread; drained from the queue, it is dropped. The control
+// keeps the newest 3 to 4 million characters; Save As writes them as UTF-8.
+// The console creates no thread. The first window pins the library in the
+// process, as the window's thread may be inside its code at any time.
 //
 // What the window works with lives in a WindowState that the window holds as
 // well, so a console destroyed on one thread never pulls the state from under

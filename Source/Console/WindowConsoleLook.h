@@ -29,24 +29,24 @@ inline Point PlacementPosition(long left, long top, long right, long bottom, uns
     const long height = bottom - top;
     Point at = {left, top};
     switch (placement) {
-    case Centred:
-        at.x = std::max(left + (width - kWidth) / 2, left);
-        at.y = std::max(top + (height - kHeight) / 2, top);
-        break;
-    case LeftOf:
-        at.x = left - kWidth;
-        break;
-    case RightOf:
-        at.x = right;
-        break;
-    case Below:
-        at.y = bottom;
-        break;
-    case Above:
-        at.y = top - kHeight;
-        break;
-    default:
-        break;
+        case Centred:
+            at.x = std::max(left + (width - kWidth) / 2, left);
+            at.y = std::max(top + (height - kHeight) / 2, top);
+            break;
+        case LeftOf:
+            at.x = left - kWidth;
+            break;
+        case RightOf:
+            at.x = right;
+            break;
+        case Below:
+            at.y = bottom;
+            break;
+        case Above:
+            at.y = top - kHeight;
+            break;
+        default:
+            break;
     }
     at.x = std::max(at.x, 0L);
     at.y = std::max(at.y, 0L);
@@ -62,11 +62,16 @@ struct LevelLook {
 inline LevelLook LookOfLevel(int level)
 {
     switch (level) {
-    case 1: return {200, 0, 0, true};
-    case 2: return {200, 0, 255, true};
-    case 3: return {0, 0, 0, true};
-    case 5: return {120, 120, 120, false};
-    default: return {0, 0, 0, false};
+        case 1:
+            return {200, 0, 0, true};
+        case 2:
+            return {200, 0, 255, true};
+        case 3:
+            return {0, 0, 0, true};
+        case 5:
+            return {120, 120, 120, false};
+        default:
+            return {0, 0, 0, false};
     }
 }
 
@@ -84,6 +89,13 @@ const char* const kVerbosityLabels[6] = {"&Silent", "&Error", "&Warning", "&Info
 
 // Save As.
 const char kSaveTitle[] = "Save Console Data As....";
+
+// The text a window keeps: past the limit (in characters on Windows, bytes
+// on Linux), its oldest lines go, down to what is kept.
+const long kTextLimit = 4l << 20;
+const long kTextKept = 3l << 20;
+// Messages a window writes before it lets its thread handle anything else.
+const unsigned kDrainBatch = 1000;
 
 // Messages kept for a window that is not taking them yet: the newest ones, up
 // to this much text (each message also counts for its bookkeeping).

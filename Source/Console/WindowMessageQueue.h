@@ -63,6 +63,12 @@ public:
         return true;
     }
 
+    std::size_t Size()
+    {
+        std::lock_guard<std::mutex> hold(_mLock);
+        return _dMessages.size();
+    }
+
     void Clear()
     {
         std::lock_guard<std::mutex> hold(_mLock);

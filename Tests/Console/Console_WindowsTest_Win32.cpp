@@ -92,8 +92,8 @@ protected:
     }
     HWND MakeParent()
     {
-        parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP | WS_VISIBLE, 100, 100, 1000, 600, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP | WS_VISIBLE, 100, 100, 1000, 600, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
         return parent;
     }
 
@@ -206,12 +206,76 @@ TEST_F(Console_WindowsTest, TheVerbosityMenuSetsTheThresholdAndShowsIt)
     SendMessageW(Window(), WM_COMMAND, 9010, 0);
     EXPECT_EQ(manager->GetVerbosity(), IConsole::Debug);
 
-    manager->PrintInfo("to be cleared\n");
+    manager->PrintInfo("copied \xE2\x82\xAC\n");
+    SendMessageW(Window(), WM_COMMAND, 9015, 0);
+    SendMessageW(Window(), WM_COMMAND, 9013, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE copied = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* clipboard = copied ? static_cast<const wchar_t*>(GlobalLock(copied)) : nullptr;
+    EXPECT_EQ(std::wstring(clipboard ? clipboard : L"").substr(0, 8), L"copied \u20AC");
+    if (clipboard)
+        GlobalUnlock(copied);
+    CloseClipboard();
+
     SendMessageW(Window(), WM_COMMAND, 9014, 0);
     EXPECT_EQ(Text(), "");
     SendMessageW(Window(), WM_COMMAND, 9001, 0);
     Pump();
     EXPECT_EQ(Window(), nullptr) << "Close Console closes it";
+}
+
+// New text scrolls into view while the caret is at the end; a reader who
+// selected something further up keeps the selection and the scroll position.
+TEST_F(Console_WindowsTest, TheViewFollowsNewTextUnlessTheReaderIsElsewhere)
+{
+    ASSERT_TRUE(ui->Show(nullptr, 0));
+    for (int i = 0; i < 60; ++i)
+        manager->PrintInfo("line %d\n", i);
+    EXPECT_GT(SendMessageW(Control(), EM_GETFIRSTVISIBLELINE, 0, 0), 30) << "followed the end";
+    SendMessageW(Control(), EM_SETSEL, 7, 13);
+    SendMessageW(Control(), WM_VSCROLL, SB_TOP, 0);
+    for (int i = 60; i < 90; ++i)
+        manager->PrintInfo("line %d\n", i);
+    EXPECT_EQ(SendMessageW(Control(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    CHARRANGE selection = {};
+    SendMessageW(Control(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    EXPECT_EQ(selection.cpMin, 7);
+    EXPECT_EQ(selection.cpMax, 13);
+    EXPECT_NE(Text().find("line 89\n"), std::string::npos);
+}
+
+// Two threads showing the console at once (the host's, and one whose warning
+// shows it) make one window.
+TEST_F(Console_WindowsTest, ShowingFromTwoThreadsAtOnceMakesOneWindow)
+{
+    std::atomic<int> ready{0};
+    std::atomic<bool> done{false};
+    auto show = [&] {
+        ++ready;
+        while (ready < 2)
+            std::this_thread::yield();
+        EXPECT_TRUE(ui->Show(nullptr, 0));
+        while (!done)
+            Sleep(5);
+    };
+    std::thread first(show), second(show);
+    int windows = 0;
+    for (int i = 0; i < 200 && !Window(); ++i)
+        Sleep(10);
+    Sleep(100);
+    EnumWindows(
+        [](HWND window, LPARAM count) -> BOOL {
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (std::wstring(name) == L"VEXIR_DCONSOLE_WND_CLASS")
+                ++*reinterpret_cast<int*>(count);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    done = true;
+    first.join();
+    second.join();
+    EXPECT_EQ(windows, 1);
 }
 
 // Another thread's messages wait in the queue until the owner drains it: at
@@ -272,7 +336,11 @@ TEST_F(Console_WindowsTest, AWindowOnAnotherThreadOutlivesNothingItUses)
     });
     while (stage < 1)
         Sleep(5);
-    ASSERT_TRUE(shown);
+    if (!shown) {
+        stage = 3;
+        owner.join();
+        FAIL() << "not shown";
+    }
     manager->PrintInfo("to the other thread\n");
     for (int i = 0; i < 200 && Text() != "to the other thread\n"; ++i)
         Sleep(10);
