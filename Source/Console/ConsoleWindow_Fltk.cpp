@@ -117,8 +117,17 @@ void* CommandData(unsigned command) { return reinterpret_cast<void*>(static_cast
 
 namespace {
 
-std::mutex g_latestLock;
-std::weak_ptr<FltkConsoleWindow> g_latest;
+// Never destroyed: the library releases its window in its own teardown,
+// after this module's statics are gone.
+struct LatestWindow {
+    std::mutex lock;
+    std::weak_ptr<FltkConsoleWindow> window;
+};
+LatestWindow& LatestMade()
+{
+    static LatestWindow* const latest = new LatestWindow;
+    return *latest;
+}
 
 }  // namespace
 
@@ -126,15 +135,15 @@ ConsoleWindow* FltkConsoleWindow::Create(ConsoleWindowHost* host)
 {
     auto window = std::make_shared<FltkConsoleWindow>(host);
     window->_pSelf = window;
-    std::lock_guard<std::mutex> hold(g_latestLock);
-    g_latest = window;
+    std::lock_guard<std::mutex> hold(LatestMade().lock);
+    LatestMade().window = window;
     return window.get();
 }
 
 ConsoleWindow* FltkConsoleWindow::Latest()
 {
-    std::lock_guard<std::mutex> hold(g_latestLock);
-    return g_latest.lock().get();
+    std::lock_guard<std::mutex> hold(LatestMade().lock);
+    return LatestMade().window.lock().get();
 }
 
 FltkConsoleWindow::FltkConsoleWindow(ConsoleWindowHost* host) : _pHost(host), _sTitle(kDefaultTitle) {}
@@ -145,6 +154,10 @@ FltkConsoleWindow::~FltkConsoleWindow() = default;
 
 bool FltkConsoleWindow::Show(unsigned long parent, unsigned placement)
 {
+    // Open already: nothing to wait for (a host may show the console at
+    // every warning, holding its console lock).
+    if (_bOpen)
+        return true;
     {
         std::lock_guard<std::mutex> hold(_mLock);
         _uParent = parent;
@@ -229,9 +242,9 @@ void FltkConsoleWindow::Release()
     }
     _qMessages.Clear();
     {
-        std::lock_guard<std::mutex> hold(g_latestLock);
-        if (g_latest.lock().get() == this)
-            g_latest.reset();
+        std::lock_guard<std::mutex> hold(LatestMade().lock);
+        if (LatestMade().window.lock().get() == this)
+            LatestMade().window.reset();
     }
     UiThread& thread = UiThread::Instance();
     auto self = std::move(_pSelf);
@@ -277,8 +290,15 @@ void FltkConsoleWindow::Build()
     _pText = new Fl_Text_Buffer;
     _pStyles = new Fl_Text_Buffer;
     _pWindow = new Fl_Double_Window(kWidth, kHeight);
-    _pWindow->callback([](Fl_Widget*, void* self) { static_cast<FltkConsoleWindow*>(self)->CloseOnUiThread(); },
-                       this);
+    // The close box closes it; Escape, which FLTK also sends here, does not,
+    // as it does not close the Windows console.
+    _pWindow->callback(
+        [](Fl_Widget*, void* self) {
+            if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape)
+                return;
+            static_cast<FltkConsoleWindow*>(self)->CloseOnUiThread();
+        },
+        this);
     _pMenu = new ConsoleMenuBar(this, 0, 0, kWidth, kMenuHeight);
     const Fl_Menu_Item items[] = {
         {"&File", 0, nullptr, nullptr, FL_SUBMENU, 0, 0, 0, 0},
@@ -491,11 +511,15 @@ void FltkConsoleWindow::Command(unsigned command)
         // own, in which this window may be closed or released.
         std::weak_ptr<FltkConsoleWindow> weak = shared_from_this();
         auto* pending = new std::weak_ptr<FltkConsoleWindow>(weak);
-        Fl::add_timeout(0.0, [](void* data) {
-            std::unique_ptr<std::weak_ptr<FltkConsoleWindow>> owner(static_cast<std::weak_ptr<FltkConsoleWindow>*>(data));
-            if (auto self = owner->lock())
-                self->SaveTextAs();
-        }, pending);
+        Fl::add_timeout(
+            0.0,
+            [](void* data) {
+                std::unique_ptr<std::weak_ptr<FltkConsoleWindow>> owner(
+                    static_cast<std::weak_ptr<FltkConsoleWindow>*>(data));
+                if (auto self = owner->lock())
+                    self->SaveTextAs();
+            },
+            pending);
     } else if (command >= VerbositySilent && command <= VerbosityDebug) {
         {
             std::lock_guard<std::mutex> hold(_mHostLock);
@@ -526,7 +550,7 @@ void FltkConsoleWindow::SaveTextAs()
     chooser.title(kSaveTitle);
     chooser.filter("Text File (.txt)\t*.txt\nAll Files (*.*)\t*.*");
     chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM);
-    if (chooser.show() != 0 || !chooser.filename())
+    if (chooser.show() != 0 || !chooser.filename() || UiThread::Instance().Stopping() || !_pWindow)
         return;
     std::string name = chooser.filename();
     // The text filter's extension when none was typed.

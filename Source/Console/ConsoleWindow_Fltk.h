@@ -44,8 +44,8 @@ public:
     void Snapshot(ConsoleWindowSnapshot& snapshot);
     void Select(int start, int end);
     void ScrollTo(int line);
-    bool SaveText(const std::string& path);
     unsigned long XWindow() const;
+    bool Pending() { return _qMessages.Size() != 0; }
 
     explicit FltkConsoleWindow(ConsoleWindowHost* host);
     ~FltkConsoleWindow();
@@ -58,6 +58,7 @@ private:
     void Drain();
     void Append(const std::string& text, const std::string& styles);
     void SaveTextAs();
+    bool SaveText(const std::string& path);
     void Bury();
     int HostThreshold();
 

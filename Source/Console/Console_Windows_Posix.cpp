@@ -23,7 +23,10 @@ bool IsUtf8(const char* text)
 }
 
 // The X11 window id a Linux host passes in the handle.
-unsigned long X11Window(NativeWindowHandle handle) { return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(handle)); }
+unsigned long X11Window(NativeWindowHandle handle)
+{
+    return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(handle));
+}
 
 }  // namespace
 
@@ -102,8 +105,8 @@ bool Console_Windows::Show(NativeWindowHandle parent, unsigned placement)
         WarnOnce(whyNot);
         return false;
     }
-    if (const char* unavailable = module->Unavailable()) {
-        WarnOnce(unavailable);
+    if (!module->Available(whyNot)) {
+        WarnOnce(whyNot);
         return false;
     }
     ui::ConsoleWindow* window = nullptr;

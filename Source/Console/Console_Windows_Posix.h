@@ -4,10 +4,13 @@
 // Linux hosts run no message loop the library could borrow, so the module runs
 // one UI thread of its own, started at the first Show and ended when the
 // console is destroyed. Every message is queued for that thread, which writes
-// it; none is written on the logging thread. A message that is not UTF-8 is
-// dropped (on Windows the owner thread's print throws instead). Without the
-// module or without a display, Show answers false and a Warning says why;
-// everything else goes on working.
+// it; none is written on the logging thread, so the threshold is applied when
+// a message is logged. A message that is not UTF-8 is dropped (on Windows the
+// owner thread's print throws instead). Without the module or a display, or
+// once the display's connection is lost, Show answers false and a Warning says
+// why; everything else goes on working. The parent is an X11 window id; the
+// window stays above it. As on Windows, Escape does not close the window and
+// a reopened window starts empty; it keeps the newest 3 to 4 MiB of text.
 #pragma once
 
 #include <Vexir/Console.h>

@@ -77,7 +77,7 @@ bool FileDialog(bool save, unsigned long, std::string& fileName, const char* fil
             chooser.directory(initialDirectory);
         if (!fileName.empty())
             chooser.preset_file(fileName.c_str());
-        if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename())
+        if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename() || thread.Stopping())
             return;
         fileName = chooser.filename();
         AddDefaultExtension(fileName, defaultExtension);

@@ -41,7 +41,7 @@ bool ShowFileDialog(bool save, NativeWindowHandle owner, std::string& fileName, 
         return false;
     std::string whyNot;
     const ui::Module* module = ui::LoadModule(whyNot);
-    if (!module || module->Unavailable())
+    if (!module || !module->Available(whyNot))
         return false;
     return module->FileDialog(save, static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(owner)), fileName,
                               filter, defaultExtension, initialDirectory);

@@ -48,8 +48,8 @@ protected:
 
 struct Module {
     int version;
-    // Null when windows can be shown; otherwise the reason they cannot.
-    const char* (*Unavailable)();
+    // Whether windows can be shown; if not, the reason in `whyNot`.
+    bool (*Available)(std::string& whyNot);
     ConsoleWindow* (*CreateConsoleWindow)(ConsoleWindowHost* host);
     // The open or save dialog; `fileName` in and out as UTF-8. False when the
     // user cancels or no dialog can be shown.

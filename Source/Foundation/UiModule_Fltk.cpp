@@ -27,11 +27,15 @@ bool FileDialog(bool save, unsigned long owner, std::string& fileName, const cha
 
 namespace {
 
-const char* Unavailable() { return UiThread::Instance().Unavailable(); }
+bool Available(std::string& whyNot)
+{
+    whyNot = UiThread::Instance().Unavailable();
+    return whyNot.empty();
+}
 
 ConsoleWindow* CreateConsoleWindow(ConsoleWindowHost* host) { return FltkConsoleWindow::Create(host); }
 
-const Module g_module = {kModuleVersion, &Unavailable, &CreateConsoleWindow, &FileDialog};
+const Module g_module = {kModuleVersion, &Available, &CreateConsoleWindow, &FileDialog};
 
 // The thread ends before FLTK, which this module depends on, is unloaded or
 // finalised at exit.
@@ -92,13 +96,7 @@ const TestAccess g_testAccess = {
     [](ConsoleWindow* window, int start, int end) {
         return OnUi(window, [&](FltkConsoleWindow& fltk) { fltk.Select(start, end); });
     },
-    [](ConsoleWindow* window, int line) {
-        return OnUi(window, [&](FltkConsoleWindow& fltk) { fltk.ScrollTo(line); });
-    },
-    [](ConsoleWindow* window, const char* path) {
-        bool saved = false;
-        return OnUi(window, [&](FltkConsoleWindow& fltk) { saved = fltk.SaveText(path); }) && saved;
-    },
+    [](ConsoleWindow* window, int line) { return OnUi(window, [&](FltkConsoleWindow& fltk) { fltk.ScrollTo(line); }); },
     &LookOfStyle,
     [](ConsoleWindow* window) {
         unsigned long id = 0;
@@ -106,10 +104,21 @@ const TestAccess g_testAccess = {
         return id;
     },
     [] {
-        return UiThread::Instance().Run([] {
-            Fl::flush();
-            XSync(fl_display, False);
-        });
+        // Drained in batches, each queued behind what came meanwhile: asked
+        // again until the window has nothing left.
+        for (int round = 0; round < 10000; ++round) {
+            bool pending = false;
+            if (!UiThread::Instance().Run([&] {
+                    Fl::flush();
+                    XSync(fl_display, False);
+                    if (ConsoleWindow* latest = FltkConsoleWindow::Latest())
+                        pending = Fltk(latest)->Pending();
+                }))
+                return false;
+            if (!pending)
+                return true;
+        }
+        return false;
     },
     [] {
         std::string title;

@@ -37,13 +37,11 @@ struct TestAccess {
     // The console window made last, while it exists.
     ConsoleWindow* (*LatestWindow)();
     bool (*Snapshot)(ConsoleWindow* window, ConsoleWindowSnapshot& snapshot);
-    // As if the menu item with this command were chosen (Save As excepted).
+    // As if the menu item with this command were chosen.
     bool (*Command)(ConsoleWindow* window, unsigned command);
     // A reader's selection; the caret goes to its end.
     bool (*Select)(ConsoleWindow* window, int start, int end);
     bool (*ScrollTo)(ConsoleWindow* window, int line);
-    // What Save As writes, to this file.
-    bool (*SaveText)(ConsoleWindow* window, const char* path);
     bool (*LookOf)(char style, StyleLook& look);
     unsigned long (*XWindow)(ConsoleWindow* window);
     // Waits until the UI thread has handled everything handed to it so far

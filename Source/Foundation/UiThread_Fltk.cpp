@@ -5,6 +5,7 @@
 #include <FL/x.H>
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +19,51 @@ namespace {
 // (an X error for a parent window that has gone, say) are not printed.
 void Quietly(const char*, ...) {}
 
+// Xlib ends the process when the connection to the X server breaks (the
+// server stopped, a remote session closed): first in its I/O error handler,
+// then in the connection's exit handler. For our connection only, both
+// return instead: the UI thread stops, and the host goes on without windows.
+std::atomic<bool> g_displayLost{false};
+Display* g_ourDisplay = nullptr;
+XIOErrorHandler g_previousIOErrorHandler = nullptr;
+
+void OnDisplayLost(Display*, void*) { g_displayLost = true; }
+
+int OnXIOError(Display* display)
+{
+    if (display == g_ourDisplay) {
+        g_displayLost = true;
+        return 0;
+    }
+    return g_previousIOErrorHandler ? g_previousIOErrorHandler(display) : 0;
+}
+
+// Xlib's default handler of protocol errors ends the process too, and a
+// host's stale parent window id is enough to raise one. Errors on our
+// connection are answered where they matter (a call that fails); any other
+// connection's go to whoever handled them before.
+XErrorHandler g_previousErrorHandler = nullptr;
+
+int OnXError(Display* display, XErrorEvent* error)
+{
+    if (display == g_ourDisplay || !g_previousErrorHandler)
+        return 0;
+    return g_previousErrorHandler(display, error);
+}
+
+// While the thread stops, every window is closed the way its close box
+// closes it (a file dialog is cancelled, a question gets its escape answer),
+// again and again, as a closed dialog may open another.
+void CloseWindowsWhileStopping(void* self)
+{
+    while (Fl_Window* window = Fl::first_window()) {
+        window->do_callback();
+        if (window->shown())
+            window->hide();
+    }
+    Fl::repeat_timeout(0.02, &CloseWindowsWhileStopping, self);
+}
+
 }  // namespace
 
 UiThread& UiThread::Instance()
@@ -28,53 +74,73 @@ UiThread& UiThread::Instance()
     return *instance;
 }
 
-const char* UiThread::Unavailable()
+std::string UiThread::Unavailable()
 {
-    std::lock_guard<std::mutex> hold(_mLock);
-    if (_eState == Running || _eState == Stopping)
-        return nullptr;
-    if (_eState == Final)
-        return "the UI module is being unloaded";
-    if (fl_display || _pDisplay)
-        return nullptr;  // opened already, and kept for the life of the process
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) {
-        _sUnavailable = "no display (DISPLAY is not set)";
-        return _sUnavailable.c_str();
+    {
+        std::lock_guard<std::mutex> hold(_mLock);
+        if (g_displayLost)
+            return "the connection to the display was lost";
+        if (_eState == Final)
+            return "the UI module is being unloaded";
+        if (_pDisplay)
+            return std::string();  // opened already, and kept for the life of the process
+    }
+    // One probe at a time, outside the thread's lock; a display that could
+    // not be opened is not tried again until DISPLAY names another, as the
+    // caller may be a host logging warnings under its console lock.
+    std::lock_guard<std::mutex> probing(_mProbeLock);
+    const char* variable = std::getenv("DISPLAY");
+    const std::string name = variable ? variable : "";
+    if (name.empty())
+        return "no display (DISPLAY is not set)";
+    const std::string failure = "no display (cannot open \"" + name + "\")";
+    if (name == _sFailedDisplay)
+        return failure;
+    {
+        std::lock_guard<std::mutex> hold(_mLock);
+        if (_pDisplay)
+            return std::string();
     }
     // Opened here rather than left to FLTK, which ends the process when it
     // cannot open the display; FLTK is then given this connection. A server
-    // that is busy accepting others may refuse one attempt.
-    for (int attempt = 0; attempt < 5 && !_pDisplay; ++attempt) {
+    // busy accepting others may refuse a first attempt.
+    Display* display = nullptr;
+    for (int attempt = 0; attempt < 3 && !display; ++attempt) {
         if (attempt)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20 << attempt));
-        _pDisplay = XOpenDisplay(nullptr);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
+        display = XOpenDisplay(name.c_str());
     }
-    if (!_pDisplay) {
-        _sUnavailable = std::string("no display (cannot open \"") + name + "\")";
-        return _sUnavailable.c_str();
+    if (!display) {
+        _sFailedDisplay = name;
+        return failure;
     }
-    return nullptr;
+    XSetIOErrorExitHandler(display, &OnDisplayLost, nullptr);
+    std::lock_guard<std::mutex> hold(_mLock);
+    _pDisplay = display;
+    return std::string();
 }
 
 bool UiThread::AddUser()
 {
-    if (Unavailable())
+    if (!Unavailable().empty())
         return false;
     std::unique_lock<std::mutex> hold(_mLock);
     if (_eState == Final)
         return false;
     // A thread that ended because its last user left from the thread itself
     // is collected here.
-    _cChanged.wait(hold, [this] { return _eState != Stopping; });
+    _cChanged.wait(hold, [this] { return _eState != Ending; });
     if (_eState == Idle) {
         if (_tThread.joinable())
             _tThread.join();
         _bStopRequested = false;
+        _bReady = false;
         _eState = Running;
         _tThread = std::thread([this] { Loop(); });
         _idThread = _tThread.get_id();
     }
+    // Nothing may wake the thread before FLTK's wake-up channel exists.
+    _cChanged.wait(hold, [this] { return _bReady || _eState != Running; });
     if (_eState != Running)
         return false;
     ++_iUsers;
@@ -95,15 +161,11 @@ void UiThread::Stop(std::unique_lock<std::mutex>& hold)
     hold.unlock();
     // Ends any dialog's or menu's own loop too, so the thread gets back to
     // its own and sees the request.
-    Post([] {
-        while (Fl_Window* window = Fl::first_window())
-            window->hide();
-    });
-    Fl::awake();
+    Post([this] { CloseWindowsWhileStopping(this); });
     hold.lock();
     if (std::this_thread::get_id() == _idThread)
         return;  // the loop ends when this task returns; the next start joins it
-    _cChanged.wait(hold, [this] { return _eState != Running && _eState != Stopping; });
+    _cChanged.wait(hold, [this] { return _eState != Running && _eState != Ending; });
     if (_tThread.joinable()) {
         hold.unlock();
         _tThread.join();
@@ -121,6 +183,12 @@ void UiThread::Shutdown()
         hold.unlock();
         _tThread.join();
     }
+}
+
+bool UiThread::Stopping() const
+{
+    std::lock_guard<std::mutex> hold(_mLock);
+    return _bStopRequested || g_displayLost;
 }
 
 bool UiThread::OnUiThread() const
@@ -160,6 +228,11 @@ bool UiThread::Run(const std::function<void()>& task)
         bool finished = false;
     };
     auto completion = std::make_shared<Completion>();
+    unsigned long generation = 0;
+    {
+        std::lock_guard<std::mutex> hold(_mLock);
+        generation = _uGeneration;
+    }
     if (!Post([completion, &task] {
             task();
             std::lock_guard<std::mutex> hold(completion->lock);
@@ -174,7 +247,7 @@ bool UiThread::Run(const std::function<void()>& task)
     while (!completion->finished) {
         if (completion->done.wait_for(wait, std::chrono::milliseconds(100)) == std::cv_status::timeout) {
             std::lock_guard<std::mutex> hold(_mLock);
-            if (_eState != Running && _eState != Stopping)
+            if ((_eState != Running && _eState != Ending) || _uGeneration != generation)
                 return false;
         }
     }
@@ -208,11 +281,20 @@ void UiThread::Loop()
     Fl::lock();  // makes Fl::awake work; held by this thread except while it waits
     Fl::error = &Quietly;
     Fl::warning = &Quietly;
-    if (!fl_display)
+    if (!fl_display) {
         fl_open_display(_pDisplay);
+        g_ourDisplay = _pDisplay;
+        g_previousErrorHandler = XSetErrorHandler(&OnXError);
+        g_previousIOErrorHandler = XSetIOErrorHandler(&OnXIOError);
+    }
     // FLTK's own chooser: the GTK one would bring a second toolkit into the
     // host and run a loop that the thread's stop request cannot end.
     Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+    {
+        std::lock_guard<std::mutex> hold(_mLock);
+        _bReady = true;
+    }
+    _cChanged.notify_all();
     for (;;) {
         Fl::wait(0.25);
         RunTasks();
@@ -226,19 +308,25 @@ void UiThread::Loop()
         // keeps logging must not keep it from ending. Whoever waits for one
         // of them is told it failed.
         std::lock_guard<std::mutex> hold(_mLock);
-        if (_bStopRequested) {
-            _eState = Stopping;
+        if (_bStopRequested || g_displayLost) {
+            _eState = Ending;
             break;
         }
     }
-    while (Fl_Window* window = Fl::first_window())
-        window->hide();
-    Fl::flush();
-    XSync(fl_display, False);
+    // Without a connection, no more calls to the X server: the widgets are
+    // left as they are.
+    Fl::remove_timeout(&CloseWindowsWhileStopping, this);
+    if (!g_displayLost) {
+        while (Fl_Window* window = Fl::first_window())
+            window->hide();
+        Fl::flush();
+        XSync(fl_display, False);
+    }
     Fl::unlock();
     std::lock_guard<std::mutex> hold(_mLock);
     _eState = _eState == Final ? Final : Idle;
     _dTasks.clear();
+    ++_uGeneration;  // whoever waits for one of those tasks is told it failed
     _cChanged.notify_all();
 }
 

@@ -19,9 +19,8 @@ class UiThread {
 public:
     static UiThread& Instance();
 
-    // Null when the display can be opened; otherwise why it cannot. Asked
-    // afresh while the thread is not running.
-    const char* Unavailable();
+    // Empty when the display can be opened; otherwise why it cannot.
+    std::string Unavailable();
 
     // One more user; starts the thread when it is the first. False when the
     // thread cannot run (no display, or the module is being unloaded).
@@ -39,12 +38,15 @@ public:
     // menu's or a dialog's own loop).
     void Bury(std::function<void()> deleter);
     bool OnUiThread() const;
+    // The thread is ending: a dialog closed now was closed by that, not by
+    // the user.
+    bool Stopping() const;
 
     // The module is being unloaded: the thread ends for good.
     void Shutdown();
 
 private:
-    enum State { Idle, Running, Stopping, Final };
+    enum State { Idle, Running, Ending, Final };
 
     void Loop();
     void RunTasks();
@@ -57,11 +59,14 @@ private:
     int _iUsers = 0;
     bool _bStopRequested = false;
     bool _bWakePending = false;
+    bool _bReady = false;  // FLTK is set up on the thread: it may be woken
     std::thread _tThread;
     std::thread::id _idThread;
     std::deque<std::function<void()>> _dTasks;
-    std::string _sUnavailable;
-    ::_XDisplay* _pDisplay = nullptr;  // the connection FLTK is given
+    unsigned long _uGeneration = 0;               // counts the times queued tasks were dropped
+    std::mutex _mProbeLock;                       // one probe of the display at a time
+    std::string _sFailedDisplay;                  // the DISPLAY that could not be opened; under _mProbeLock
+    ::_XDisplay* _pDisplay = nullptr;             // the connection FLTK is given
     std::vector<std::function<void()>> _vGraves;  // the UI thread's only
 };
 

@@ -6,4 +6,7 @@ namespace VexirTest {
 
 [[noreturn]] void KillThisProcess();
 
+// Ends another process the same way; false when there is no such process.
+bool KillProcess(long id);
+
 }  // namespace VexirTest

@@ -12,4 +12,6 @@ void KillThisProcess()
         pause();
 }
 
+bool KillProcess(long id) { return kill(static_cast<pid_t>(id), SIGKILL) == 0; }
+
 }  // namespace VexirTest

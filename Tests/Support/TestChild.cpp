@@ -167,6 +167,23 @@ int Run(const std::string& command, const char* argument)
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         return 0;
     }
+    if (command == "window-outlives-display") {
+        // The window open, then the X server (process `argument`) killed:
+        // the host must go on logging, and hear why there is no window.
+        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+        consoles->SetUIConsoleByType(Vexir::IMgrConsole::Windows);
+        std::cout << (consoles->ShowUIConsole(nullptr, 0) ? "shown" : "not shown") << std::endl;
+        VexirTest::KillProcess(std::atol(argument));
+        for (int i = 0; i < 300; ++i) {
+            consoles->PrintInfo("into the window %d\n", i);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        consoles->CloseUIConsole();
+        consoles->GetConsole(Vexir::IMgrConsole::Stdout);
+        const bool shownAgain = consoles->ShowUIConsole(nullptr, 0);
+        std::cout << (shownAgain ? "shown again" : "not shown again") << std::endl;
+        return 0;
+    }
     std::cerr << "VexirTestChild: unknown command " << command << std::endl;
     return 100;
 }
