@@ -123,6 +123,15 @@ public:
     virtual void RemoveAllConsoles(bool destroy) = 0;
     virtual bool ForEachConsole(const ConsoleVisitor& visitor) = 0;
 
+    // The window console (type Windows) shows the messages in a window with a
+    // menu to save, clear, copy and select them and to set the threshold.
+    // Windows: the window belongs to the thread that opens it, which must run
+    // a message loop; other threads' messages wait until it does.
+    // Linux: the window comes from the UI module libVexirCoreUi.so (FLTK),
+    // loaded beside the library at the first Show, and is run by a thread of
+    // the module's own; the parent is an X11 window id. Without the module or
+    // a display Show answers false and a Warning says why; the threshold
+    // applies when a message is logged; a message that is not UTF-8 is dropped.
     virtual bool SetUIConsole(IConsole* console) = 0;
     virtual bool SetUIConsoleByType(ConsoleType type) = 0;
     // These four return false when the UI console is unset or has no UI interface.

@@ -105,7 +105,8 @@ public:
     virtual void FreeFileData(unsigned char* data) = 0;
     virtual unsigned GetLastErrorCode() = 0;
     // `fileName` holds at least 260 bytes: the initial name in, the chosen
-    // name out, always terminated. A chosen name that does not fit gives false
+    // name out, always terminated. On Linux the dialogs come from the UI
+    // module (see IMgrConsole) and need a display; `owner` is not used there. A chosen name that does not fit gives false
     // and leaves the buffer as it was (a cut name would be another file's).
     virtual bool OpenFileDialog(NativeWindowHandle owner, char* fileName, const char* filter,
                                 const char* defaultExtension, const char* initialDirectory) = 0;

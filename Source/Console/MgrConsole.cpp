@@ -141,8 +141,11 @@ bool MgrConsole::ForEachConsole(const ConsoleVisitor& visitor)
     return true;
 }
 
+// The UI console's calls hold the lock, as removing consoles does: a console
+// removed on another thread is never used after it is gone.
 bool MgrConsole::SetUIConsole(IConsole* console)
 {
+    AutoMutexLock lock(&_mLock);
     _pUIConsole = console;
     return true;
 }
@@ -162,30 +165,35 @@ IUIConsoleInterface* MgrConsole::UIInterface()
 
 bool MgrConsole::ShowUIConsole(NativeWindowHandle parent, unsigned placement)
 {
+    AutoMutexLock lock(&_mLock);
     IUIConsoleInterface* ui = UIInterface();
     return ui && ui->Show(parent, placement);
 }
 
 bool MgrConsole::SetUIConsolePlacement(unsigned placement)
 {
+    AutoMutexLock lock(&_mLock);
     IUIConsoleInterface* ui = UIInterface();
     return ui && ui->SetPlacement(placement);
 }
 
 bool MgrConsole::SetUIConsoleTitle(const std::string& title)
 {
+    AutoMutexLock lock(&_mLock);
     IUIConsoleInterface* ui = UIInterface();
     return ui && ui->SetTitle(title);
 }
 
 bool MgrConsole::CloseUIConsole()
 {
+    AutoMutexLock lock(&_mLock);
     IUIConsoleInterface* ui = UIInterface();
     return ui && ui->Close();
 }
 
 void MgrConsole::SetUIConsoleAutoShow(bool onWarning, bool onError, NativeWindowHandle parent, unsigned placement)
 {
+    AutoMutexLock lock(&_mLock);
     _bAutoShowOnWarning = onWarning;
     _bAutoShowOnError = onError;
     _hAutoShowParent = parent;
