@@ -29,11 +29,6 @@ namespace {
 const int kMenuHeight = 25;
 const int kFontSize = 14;
 const unsigned char kBackground[3] = {200, 200, 200};
-const int kDrainBatch = 2000;
-// The text the window keeps: past the limit, the oldest lines go down to
-// what is kept.
-const int kTextLimit = 4 << 20;
-const int kTextKept = 3 << 20;
 
 // Where the last console window was when it closed; a reopened one goes
 // there. The UI thread's only.
@@ -422,7 +417,7 @@ void FltkConsoleWindow::Drain()
     std::string text;
     std::string styles;
     QueuedMessage message;
-    int count = 0;
+    unsigned count = 0;
     while (count < kDrainBatch && _qMessages.Pop(message)) {
         ++count;
         if (!_bOpen)
@@ -467,7 +462,7 @@ void FltkConsoleWindow::Append(const std::string& text, const std::string& style
     _pText->append(text.c_str());
     // The oldest lines go once the window holds too much to be read.
     if (_pText->length() > kTextLimit) {
-        const int cut = _pText->line_end(_pText->length() - kTextKept) + 1;
+        const int cut = _pText->line_end(_pText->length() - static_cast<int>(kTextKept)) + 1;
         const int lines = _pText->count_lines(0, cut);
         _pText->remove(0, cut);
         _pStyles->remove(0, cut);
