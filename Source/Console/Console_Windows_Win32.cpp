@@ -7,6 +7,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <new>
@@ -103,6 +104,7 @@ bool OnThreadOf(HWND window) { return GetWindowThreadProcessId(window, nullptr) 
 struct Console_Windows::WindowState : std::enable_shared_from_this<Console_Windows::WindowState> {
     std::mutex lock;
     std::mutex openLock;  // one thread at a time opens the window
+    std::atomic<DWORD> openingThread{0};
     HWND window = nullptr;
     HWND parent = nullptr;
     unsigned placement = Centred;
@@ -135,6 +137,7 @@ struct Console_Windows::WindowState : std::enable_shared_from_this<Console_Windo
     }
 
     bool Open();
+    bool OpenLocked(const wchar_t*& failure, std::wstring& caption);
     bool CreateRichEdit(HWND main);
     void Close(HWND current);
     void DrainQueue(std::size_t limit);
@@ -153,7 +156,9 @@ struct StateHolder {
     std::shared_ptr<Console_Windows::WindowState> state;
 };
 
-bool RegisterWindowClass(WNDPROC procedure, const std::string& title)
+// `failedNow` is set only for the attempt that failed, so that its message
+// box is shown once.
+bool RegisterWindowClass(WNDPROC procedure, bool& failedNow)
 {
     static std::once_flag once;
     static bool registered = false;
@@ -168,8 +173,7 @@ bool RegisterWindowClass(WNDPROC procedure, const std::string& title)
         windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
         windowClass.lpszClassName = kClassName;
         registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-        if (!registered)
-            ShowFailure(L"Error registering console window class", TitleText(title));
+        failedNow = !registered;
     });
     return registered;
 }
@@ -293,9 +297,29 @@ void Console_Windows::WindowState::Close(HWND current)
     }
 }
 
+// The failure's message box waits for a person: it is shown after the
+// opening lock is released, and an opening re-entered from its loop (a
+// host's window logging a warning that shows the console) answers false.
 bool Console_Windows::WindowState::Open()
 {
-    std::lock_guard<std::mutex> opening(openLock);
+    if (openingThread == GetCurrentThreadId())
+        return false;
+    const wchar_t* failure = nullptr;
+    std::wstring caption;
+    bool opened = false;
+    {
+        std::lock_guard<std::mutex> opening(openLock);
+        openingThread = GetCurrentThreadId();
+        opened = OpenLocked(failure, caption);
+        openingThread = 0;
+    }
+    if (failure)
+        ShowFailure(failure, caption);
+    return opened;
+}
+
+bool Console_Windows::WindowState::OpenLocked(const wchar_t*& failure, std::wstring& caption)
+{
     if (LiveWindow()) {
         std::lock_guard<std::mutex> hold(lock);
         if (open)
@@ -314,9 +338,13 @@ bool Console_Windows::WindowState::Open()
         code = placement;
         currentTitle = title;
     }
-    const std::wstring caption = TitleText(currentTitle);
-    if (!RegisterWindowClass(&WindowProcedure, currentTitle))
+    caption = TitleText(currentTitle);
+    bool failedNow = false;
+    if (!RegisterWindowClass(&WindowProcedure, failedNow)) {
+        if (failedNow)
+            failure = L"Error registering console window class";
         return false;
+    }
 
     RECT parentRect = {};
     GetWindowRect(parentWindow ? parentWindow : GetDesktopWindow(), &parentRect);
@@ -328,7 +356,7 @@ bool Console_Windows::WindowState::Open()
     if (!holderAdopted)
         delete holder;  // the window never took it
     if (!main) {
-        ShowFailure(L"Error creating console window", caption);
+        failure = L"Error creating console window";
         return false;
     }
     {
@@ -342,7 +370,7 @@ bool Console_Windows::WindowState::Open()
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                        reinterpret_cast<LPCWSTR>(&WindowProcedure), &pinned);
     if (!CreateRichEdit(main)) {
-        ShowFailure(L"Error creating rich edit control", caption);
+        failure = L"Error creating rich edit control";
         DestroyWindow(main);
         return false;
     }
@@ -388,11 +416,14 @@ void Console_Windows::Output(MessageKind kind, VerbosityLevel level, const char*
     WindowState& state = *_pState;
     std::string line = text ? text : "";
     if (state.OnOwnerThread()) {
-        // What other threads logged before this message, and no more: a
-        // thread that never stops logging must not keep this one here.
-        state.DrainQueue(state.queue.Size());
-        state.Write(kind, level, line);
-        return;
+        // What other threads logged before this message goes first. More
+        // than a batch of it, and this message joins the queue behind it
+        // rather than keep every logging thread waiting on this one.
+        if (state.queue.Size() <= kDrainBatch) {
+            state.DrainQueue(kDrainBatch);
+            state.Write(kind, level, line);
+            return;
+        }
     }
     // Once the window has opened, a message for a closed window is dropped;
     // before it ever opened, it waits for the first opening. Queued under the
@@ -482,6 +513,8 @@ void Console_Windows::WindowState::Write(MessageKind kind, VerbosityLevel level,
         if (!Ask(richEdit, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(length - kTextKept), &firstKept) ||
             !Ask(richEdit, EM_LINEINDEX, static_cast<WPARAM>(firstKept + 1), 0, &cut))
             return;
+        if (cut <= 0)
+            cut = length - kTextKept;  // one endless line: cut inside it
         if (cut > 0) {
             CHARRANGE oldest = {0, static_cast<LONG>(cut)};
             if (!Ask(richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&oldest)) ||
