@@ -149,15 +149,15 @@ FltkConsoleWindow::~FltkConsoleWindow() = default;
 
 bool FltkConsoleWindow::Show(unsigned long parent, unsigned placement)
 {
-    // Open already: nothing to wait for (a host may show the console at
-    // every warning, holding its console lock).
-    if (_bOpen)
-        return true;
     {
         std::lock_guard<std::mutex> hold(_mLock);
         _uParent = parent;
         _uPlacement = placement;
     }
+    // Open already: nothing to wait for (a host may show the console at
+    // every warning, holding its console lock).
+    if (_bOpen)
+        return true;
     UiThread& thread = UiThread::Instance();
     {
         std::lock_guard<std::mutex> hold(_mLock);
@@ -462,7 +462,10 @@ void FltkConsoleWindow::Append(const std::string& text, const std::string& style
     _pText->append(text.c_str());
     // The oldest lines go once the window holds too much to be read.
     if (_pText->length() > kTextLimit) {
-        const int cut = _pText->line_end(_pText->length() - static_cast<int>(kTextKept)) + 1;
+        const int keepFrom = _pText->length() - static_cast<int>(kTextKept);
+        int cut = _pText->line_end(keepFrom) + 1;
+        if (cut > _pText->length())
+            cut = keepFrom;  // one endless line: cut inside it
         const int lines = _pText->count_lines(0, cut);
         _pText->remove(0, cut);
         _pStyles->remove(0, cut);
@@ -575,6 +578,14 @@ void FltkConsoleWindow::Select(int start, int end)
         return;
     _pText->select(start, end);
     _pView->insert_position(end);
+}
+
+// The File menu's items, dropped below the bar as a click would; runs the
+// menu's own loop until it closes.
+void FltkConsoleWindow::OpenMenu()
+{
+    if (_pMenu && _pMenu->menu())
+        (_pMenu->menu() + 1)->pulldown(_pMenu->x(), _pMenu->y() + _pMenu->h(), 0, 0, nullptr, _pMenu);
 }
 
 void FltkConsoleWindow::ScrollTo(int line)

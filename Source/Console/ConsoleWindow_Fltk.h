@@ -44,6 +44,7 @@ public:
     void Snapshot(ConsoleWindowSnapshot& snapshot);
     void Select(int start, int end);
     void ScrollTo(int line);
+    void OpenMenu();
     unsigned long XWindow() const;
     bool Pending() { return _qMessages.Size() != 0; }
 

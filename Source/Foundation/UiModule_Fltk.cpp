@@ -103,6 +103,20 @@ const TestAccess g_testAccess = {
         OnUi(window, [&](FltkConsoleWindow& fltk) { id = fltk.XWindow(); });
         return id;
     },
+    [](ConsoleWindow* window) {
+        if (!window)
+            return false;
+        std::weak_ptr<FltkConsoleWindow> weak = Fltk(window)->shared_from_this();
+        return UiThread::Instance().Post([weak] {
+            if (auto fltk = weak.lock())
+                fltk->OpenMenu();
+        });
+    },
+    [] {
+        bool open = false;
+        UiThread::Instance().Run([&] { open = Fl::grab() != nullptr; });
+        return open;
+    },
     [] {
         // Drained in batches, each queued behind what came meanwhile: asked
         // again until the window has nothing left.

@@ -44,6 +44,10 @@ struct TestAccess {
     bool (*ScrollTo)(ConsoleWindow* window, int line);
     bool (*LookOf)(char style, StyleLook& look);
     unsigned long (*XWindow)(ConsoleWindow* window);
+    // Opens the menu bar's first menu, as a click would, and returns while it
+    // is open; MenuOpen tells whether a menu is on the screen.
+    bool (*OpenMenu)(ConsoleWindow* window);
+    bool (*MenuOpen)();
     // Waits until the UI thread has handled everything handed to it so far
     // and the display has drawn it.
     bool (*Flush)();

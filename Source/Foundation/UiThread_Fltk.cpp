@@ -56,6 +56,11 @@ int OnXError(Display* display, XErrorEvent* error)
 // again and again, as a closed dialog may open another.
 void CloseWindowsWhileStopping(void* self)
 {
+    // An open menu shows its windows again until it is ended: by Escape.
+    if (Fl_Window* menu = Fl::grab()) {
+        Fl::e_keysym = FL_Escape;
+        menu->handle(FL_KEYBOARD);
+    }
     while (Fl_Window* window = Fl::first_window()) {
         window->do_callback();
         if (window->shown())
@@ -80,7 +85,7 @@ std::string UiThread::Unavailable()
         std::lock_guard<std::mutex> hold(_mLock);
         if (g_displayLost)
             return "the connection to the display was lost";
-        if (_eState == Final)
+        if (_bFinal)
             return "the UI module is being unloaded";
         if (_pDisplay)
             return std::string();  // opened already, and kept for the life of the process
@@ -125,23 +130,31 @@ bool UiThread::AddUser()
     if (!Unavailable().empty())
         return false;
     std::unique_lock<std::mutex> hold(_mLock);
-    if (_eState == Final)
-        return false;
-    // A thread that ended because its last user left from the thread itself
-    // is collected here.
-    _cChanged.wait(hold, [this] { return _eState != Ending; });
-    if (_eState == Idle) {
-        if (_tThread.joinable())
-            _tThread.join();
+    for (;;) {
+        // A thread on its way out is let go first; a new one starts after it.
+        _cChanged.wait(hold, [this] { return _bFinal || _eState == Idle || (_eState == Running && !_bStopRequested); });
+        if (_bFinal)
+            return false;
+        if (_eState == Running)
+            break;
+        if (_tThread.joinable()) {
+            // It ended on its own (its last user left from the thread itself).
+            std::thread previous = std::move(_tThread);
+            hold.unlock();
+            previous.join();
+            hold.lock();
+            continue;
+        }
         _bStopRequested = false;
         _bReady = false;
         _eState = Running;
         _tThread = std::thread([this] { Loop(); });
         _idThread = _tThread.get_id();
+        break;
     }
     // Nothing may wake the thread before FLTK's wake-up channel exists.
     _cChanged.wait(hold, [this] { return _bReady || _eState != Running; });
-    if (_eState != Running)
+    if (_eState != Running || _bStopRequested)
         return false;
     ++_iUsers;
     return true;
@@ -150,25 +163,29 @@ bool UiThread::AddUser()
 void UiThread::RemoveUser()
 {
     std::unique_lock<std::mutex> hold(_mLock);
-    if (_iUsers > 0 && --_iUsers == 0 && _eState == Running)
+    if (_iUsers > 0 && --_iUsers == 0 && _eState == Running && !_bStopRequested)
         Stop(hold);
 }
 
-// Called with the lock held; returns with it held.
+// Called with the lock held; returns with it held, the thread ended.
 void UiThread::Stop(std::unique_lock<std::mutex>& hold)
 {
     _bStopRequested = true;
+    const unsigned long run = _uGeneration;
+    const std::thread::id stopping = _idThread;
     hold.unlock();
     // Ends any dialog's or menu's own loop too, so the thread gets back to
     // its own and sees the request.
     Post([this] { CloseWindowsWhileStopping(this); });
     hold.lock();
-    if (std::this_thread::get_id() == _idThread)
+    if (std::this_thread::get_id() == stopping)
         return;  // the loop ends when this task returns; the next start joins it
-    _cChanged.wait(hold, [this] { return _eState != Running && _eState != Ending; });
-    if (_tThread.joinable()) {
+    _cChanged.wait(hold, [this, run] { return _uGeneration != run; });
+    // Joined by whoever takes it first: this call, or a start that came meanwhile.
+    if (_tThread.get_id() == stopping) {
+        std::thread ended = std::move(_tThread);
         hold.unlock();
-        _tThread.join();
+        ended.join();
         hold.lock();
     }
 }
@@ -176,12 +193,16 @@ void UiThread::Stop(std::unique_lock<std::mutex>& hold)
 void UiThread::Shutdown()
 {
     std::unique_lock<std::mutex> hold(_mLock);
-    if (_eState == Running)
+    _bFinal = true;  // nothing starts from now on
+    _cChanged.notify_all();
+    if (_eState == Running && !_bStopRequested)
         Stop(hold);
+    _cChanged.wait(hold, [this] { return _eState != Running && _eState != Ending; });
     _eState = Final;
     if (_tThread.joinable() && std::this_thread::get_id() != _idThread) {
+        std::thread ended = std::move(_tThread);
         hold.unlock();
-        _tThread.join();
+        ended.join();
     }
 }
 
@@ -197,7 +218,7 @@ bool UiThread::OnUiThread() const
     return _eState == Running && std::this_thread::get_id() == _idThread;
 }
 
-bool UiThread::Post(std::function<void()> task)
+bool UiThread::Post(std::function<void()> task, unsigned long* generation)
 {
     bool wake = false;
     {
@@ -205,8 +226,11 @@ bool UiThread::Post(std::function<void()> task)
         if (_eState != Running)
             return false;
         _dTasks.push_back(std::move(task));
-        wake = !_bWakePending;
-        _bWakePending = true;
+        if (generation)
+            *generation = _uGeneration;
+        // Before FLTK is set up on the thread, its loop finds the task itself.
+        wake = !_bWakePending && _bReady;
+        _bWakePending = _bWakePending || wake;
     }
     // The callback form, so that the tasks also run inside a dialog's or a
     // menu's own loop. Should FLTK's ring be full, the loop's own timeout
@@ -229,16 +253,14 @@ bool UiThread::Run(const std::function<void()>& task)
     };
     auto completion = std::make_shared<Completion>();
     unsigned long generation = 0;
-    {
-        std::lock_guard<std::mutex> hold(_mLock);
-        generation = _uGeneration;
-    }
-    if (!Post([completion, &task] {
-            task();
-            std::lock_guard<std::mutex> hold(completion->lock);
-            completion->finished = true;
-            completion->done.notify_all();
-        }))
+    if (!Post(
+            [completion, &task] {
+                task();
+                std::lock_guard<std::mutex> hold(completion->lock);
+                completion->finished = true;
+                completion->done.notify_all();
+            },
+            &generation))
         return false;
     std::unique_lock<std::mutex> wait(completion->lock);
     // A task the thread will never run (it stopped first) counts as failed;
@@ -324,7 +346,7 @@ void UiThread::Loop()
     }
     Fl::unlock();
     std::lock_guard<std::mutex> hold(_mLock);
-    _eState = _eState == Final ? Final : Idle;
+    _eState = _bFinal ? Final : Idle;
     _dTasks.clear();
     ++_uGeneration;  // whoever waits for one of those tasks is told it failed
     _cChanged.notify_all();

@@ -32,7 +32,8 @@ public:
     // there). False when the thread is not running, or stopped first.
     bool Run(const std::function<void()>& task);
     // Queues `task` for the UI thread without waiting; false when not running.
-    bool Post(std::function<void()> task);
+    // `generation`, when given, identifies the run of the thread that took it.
+    bool Post(std::function<void()> task, unsigned long* generation = nullptr);
     // On the UI thread: `deleter` runs at the top of the event loop, where no
     // widget is in the middle of handling an event (tasks may run inside a
     // menu's or a dialog's own loop).
@@ -59,7 +60,9 @@ private:
     int _iUsers = 0;
     bool _bStopRequested = false;
     bool _bWakePending = false;
-    bool _bReady = false;  // FLTK is set up on the thread: it may be woken
+    bool _bReady = false;
+    bool _bFinal =
+        false;  // the module is being unloaded: nothing starts again  // FLTK is set up on the thread: it may be woken
     std::thread _tThread;
     std::thread::id _idThread;
     std::deque<std::function<void()>> _dTasks;
