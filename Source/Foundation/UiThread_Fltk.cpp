@@ -147,6 +147,7 @@ bool UiThread::AddUser()
         }
         _bStopRequested = false;
         _bReady = false;
+        _bWakePending = false;  // the last run may have ended before taking its wake-up
         _eState = Running;
         _tThread = std::thread([this] { Loop(); });
         _idThread = _tThread.get_id();
@@ -280,20 +281,35 @@ void UiThread::Bury(std::function<void()> deleter) { _vGraves.push_back(std::mov
 
 void UiThread::Wake(void* self) { static_cast<UiThread*>(self)->RunTasks(); }
 
-// One task at a time, taken under the lock: a task that runs a dialog's loop
-// lets the tasks queued meanwhile run inside it.
+// Every so often, in the thread's own loop and in any dialog's or menu's
+// loop alike: tasks whose wake-up got lost (FLTK's ring of them was full)
+// still run.
+void UiThread::Poll(void* self)
+{
+    static_cast<UiThread*>(self)->RunTasks();
+    Fl::repeat_timeout(0.25, &UiThread::Poll, self);
+}
+
+// The tasks behind this one are woken for before it runs: should it run a
+// dialog's loop, they run inside that loop rather than wait for it to end.
 void UiThread::RunTasks()
 {
     for (;;) {
         std::function<void()> task;
+        bool more = false;
         {
             std::lock_guard<std::mutex> hold(_mLock);
-            _bWakePending = false;
-            if (_dTasks.empty())
+            if (_dTasks.empty()) {
+                _bWakePending = false;
                 return;
+            }
             task = std::move(_dTasks.front());
             _dTasks.pop_front();
+            more = !_dTasks.empty();
+            _bWakePending = more;
         }
+        if (more)
+            Fl::awake(&UiThread::Wake, this);
         task();
     }
 }
@@ -312,6 +328,7 @@ void UiThread::Loop()
     // FLTK's own chooser: the GTK one would bring a second toolkit into the
     // host and run a loop that the thread's stop request cannot end.
     Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+    Fl::add_timeout(0.25, &UiThread::Poll, this);
     {
         std::lock_guard<std::mutex> hold(_mLock);
         _bReady = true;
@@ -338,6 +355,7 @@ void UiThread::Loop()
     // Without a connection, no more calls to the X server: the widgets are
     // left as they are.
     Fl::remove_timeout(&CloseWindowsWhileStopping, this);
+    Fl::remove_timeout(&UiThread::Poll, this);
     if (!g_displayLost) {
         while (Fl_Window* window = Fl::first_window())
             window->hide();

@@ -52,6 +52,7 @@ private:
     void Loop();
     void RunTasks();
     static void Wake(void*);
+    static void Poll(void*);
     void Stop(std::unique_lock<std::mutex>& hold);
 
     mutable std::mutex _mLock;
