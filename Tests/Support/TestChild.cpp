@@ -72,6 +72,15 @@ public:
 
 void LogAtExit() { Vexir::GetMgrConsole()->PrintInfo("from an atexit handler"); }
 
+// The window console as the UI console, shown; says whether it was.
+Vexir::IMgrConsole* ShowWindowConsole()
+{
+    Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+    consoles->SetUIConsoleByType(Vexir::IMgrConsole::Windows);
+    std::cout << (consoles->ShowUIConsole(nullptr, 0) ? "shown" : "not shown") << std::endl;
+    return consoles;
+}
+
 int Run(const std::string& command, const char* argument)
 {
     if (command == "assert") {
@@ -151,10 +160,7 @@ int Run(const std::string& command, const char* argument)
     if (command == "window-open-at-exit") {
         // The window console open, and a thread still logging into it, as
         // main returns.
-        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
-        consoles->SetUIConsoleByType(Vexir::IMgrConsole::Windows);
-        const bool shown = consoles->ShowUIConsole(nullptr, 0);
-        std::cout << (shown ? "shown" : "not shown") << std::endl;
+        Vexir::IMgrConsole* consoles = ShowWindowConsole();
         static std::atomic<bool> logging{false};
         std::thread([consoles] {
             for (int i = 0;; ++i) {
@@ -170,9 +176,7 @@ int Run(const std::string& command, const char* argument)
     if (command == "window-outlives-display") {
         // The window open, then the X server (process `argument`) killed:
         // the host must go on logging, and hear why there is no window.
-        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
-        consoles->SetUIConsoleByType(Vexir::IMgrConsole::Windows);
-        std::cout << (consoles->ShowUIConsole(nullptr, 0) ? "shown" : "not shown") << std::endl;
+        Vexir::IMgrConsole* consoles = ShowWindowConsole();
         VexirTest::KillProcess(std::atol(argument));
         for (int i = 0; i < 300; ++i) {
             consoles->PrintInfo("into the window %d\n", i);
