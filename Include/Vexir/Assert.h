@@ -68,8 +68,32 @@ protected:
     NativeWindowHandle _hParent = nullptr;
 };
 
-// The dialog handlers. Until the window system is wired they answer as a
-// dialog that cannot be created does (-1), which every site treats as Ignore.
+// The dialog handlers show a failed assertion in a modal dialog, titled
+// "Vexir Assertion Failed", and answer with the button the user presses
+// (the close box answers IgnoreAlways; Escape does nothing). The asserting
+// thread waits for the answer.
+//
+// Basic: the text and Ignore, Ignore Always, Debug and Copy Text.
+// Advanced: the message, file, line and expression in fields of their own,
+// what is known of the call stack, and a minidump of the process that Copy
+// Minidump File puts on the clipboard for a file manager to paste.
+//
+// Windows: the library's dialog resources 101 and 102; the dump is DbgHelp's
+// minidump "VexirMinidump.dmp" in the temporary directory (Full Dump: with
+// the process's whole memory); the call-stack field tells the debug-help
+// library's version, not the stack.
+// Linux: the same dialogs from the UI module (libVexirCoreUi.so, needs a
+// display), on its thread. The call-stack field holds the asserting
+// thread's stack, demangled. The dump is a core file "VexirMinidump.core" in
+// $TMPDIR (else /tmp), written by gdb's gcore, which must be installed;
+// without Full Dump it leaves out anonymous private memory (heap and
+// stacks). The library lets gdb attach where Yama restricts tracing. The
+// clipboard is X11's: its content goes with the dialog's process unless a
+// clipboard manager keeps it. Copy Minidump File copies a file:// URI.
+//
+// When no dialog can be shown (no display, no UI module) the answer is -1,
+// which every site treats as Ignore; on Linux the assertion is then written
+// to standard error.
 class VEXIR_API AssertHandler_BasicWin : public IAssertHandler_Windows {
 public:
     int HandleAssert(const char* expression, int line, const char* file, const char* message) override;

@@ -11,7 +11,7 @@
 namespace Vexir {
 namespace ui {
 
-const int kModuleVersion = 1;
+const int kModuleVersion = 2;
 const char kModuleFileName[] = "libVexirCoreUi.so";
 const char kModuleEntry[] = "VexirUiModule";
 
@@ -46,6 +46,27 @@ protected:
     ~ConsoleWindow() = default;
 };
 
+// What an assert dialog asks of the library. Called on the UI thread while
+// the asserting thread waits for the dialog.
+class AssertDialogHost {
+public:
+    // Writes a minidump of the process; `text` is its path, or why there is
+    // none. Any earlier dump is replaced.
+    virtual bool CreateMinidump(bool fullDump, std::string& text) = 0;
+
+protected:
+    ~AssertDialogHost() = default;
+};
+
+// What an assert dialog shows.
+struct AssertDialogContent {
+    bool advanced = false;
+    unsigned long owner = 0;  // an X11 window the dialog stays above, or 0
+    std::string text;         // the basic dialog's text
+    std::string copyText;     // what Copy Text puts on the clipboard
+    std::string message, expression, file, line, callStack;  // the advanced dialog's fields
+};
+
 struct Module {
     int version;
     // Whether windows can be shown; if not, the reason in `whyNot`.
@@ -55,6 +76,9 @@ struct Module {
     // user cancels or no dialog can be shown.
     bool (*FileDialog)(bool save, unsigned long owner, std::string& fileName, const char* filter,
                        const char* defaultExtension, const char* initialDirectory);
+    // Shows an assert dialog on the UI thread and waits for the user's
+    // answer (an AssertResponse); -1 when no dialog can be shown.
+    int (*AssertDialog)(const AssertDialogContent& content, AssertDialogHost* host);
 };
 
 using ModuleEntry = const Module* (*)();

@@ -1,6 +1,7 @@
 // The UI module's entry points: what the library asks for, and what the tests
 // may ask besides.
 // Ours first: X11's headers define Above and Below as macros.
+#include "Assert/AssertDialog_Fltk.h"
 #include "Console/ConsoleWindow_Fltk.h"
 
 #include <FL/Fl.H>
@@ -35,13 +36,21 @@ bool Available(std::string& whyNot)
 
 ConsoleWindow* CreateConsoleWindow(ConsoleWindowHost* host) { return FltkConsoleWindow::Create(host); }
 
-const Module g_module = {kModuleVersion, &Available, &CreateConsoleWindow, &FileDialog};
+const Module g_module = {kModuleVersion, &Available, &CreateConsoleWindow, &FileDialog, &ShowAssertDialog};
 
 // The thread ends before FLTK, which this module depends on, is unloaded or
 // finalised at exit.
 struct EndsTheThreadAtUnload {
     ~EndsTheThreadAtUnload() { UiThread::Instance().Shutdown(); }
 } g_endsTheThread;
+
+template <typename Result, typename Task>
+Result OnUiThread(Task task)
+{
+    Result result{};
+    UiThread::Instance().Run([&] { result = task(); });
+    return result;
+}
 
 FltkConsoleWindow* Fltk(ConsoleWindow* window) { return static_cast<FltkConsoleWindow*>(window); }
 
@@ -165,6 +174,12 @@ const TestAccess g_testAccess = {
         });
         return answered;
     },
+    [](AssertDialogSnapshot& snapshot) {
+        return OnUiThread<bool>([&] { return SnapshotOfAssertDialog(snapshot); });
+    },
+    [](int control) { return OnUiThread<bool>([&] { return PressInAssertDialog(control); }); },
+    [](int key) { return OnUiThread<bool>([&] { return KeyInAssertDialog(key); }); },
+    [] { return OnUiThread<bool>([] { return CloseRequestToAssertDialog(); }); },
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // dialogs. Each call runs on the UI thread and waits for it.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,21 @@ struct StyleLook {
     int size = 0;
 };
 
+// The newest assert dialog, as the user sees it.
+struct AssertDialogSnapshot {
+    struct Control {
+        std::string text;  // an edit's text or a button's caption
+        bool active = true;
+        bool checked = false;
+    };
+    bool open = false;
+    bool modal = false;
+    std::string title;
+    int x = 0, y = 0, width = 0, height = 0;
+    std::map<int, Control> controls;  // by the Windows template's control id
+    std::vector<std::string> labels;  // the texts without an id, in order
+};
+
 struct TestAccess {
     // The console window made last, while it exists.
     ConsoleWindow* (*LatestWindow)();
@@ -56,6 +72,15 @@ struct TestAccess {
     // Types `name` into the file dialog on screen and accepts it; null
     // cancels it. False when no dialog is on screen.
     bool (*AnswerDialog)(const char* name);
+    // The newest assert dialog on the screen; false when there is none.
+    bool (*AssertDialog)(AssertDialogSnapshot& snapshot);
+    // Presses a button or toggles a check box, as a click would; false when
+    // there is no such control, or it is disabled.
+    bool (*PressInAssertDialog)(int control);
+    // An FLTK key (FL_Enter, FL_Escape) pressed in the dialog.
+    bool (*KeyInAssertDialog)(int key);
+    // The window manager's close request.
+    bool (*CloseAssertDialog)();
 };
 
 using TestAccessEntry = const TestAccess* (*)();

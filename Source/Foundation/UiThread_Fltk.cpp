@@ -213,6 +213,12 @@ bool UiThread::Stopping() const
     return _bStopRequested || g_displayLost;
 }
 
+unsigned long UiThread::Generation() const
+{
+    std::lock_guard<std::mutex> hold(_mLock);
+    return _uGeneration;
+}
+
 bool UiThread::OnUiThread() const
 {
     std::lock_guard<std::mutex> hold(_mLock);

@@ -39,6 +39,9 @@ public:
     // menu's or a dialog's own loop).
     void Bury(std::function<void()> deleter);
     bool OnUiThread() const;
+    // Changes each time the thread ends: whoever waits on a window of the
+    // current run can tell the window went with it.
+    unsigned long Generation() const;
     // The thread is ending: a dialog closed now was closed by that, not by
     // the user.
     bool Stopping() const;

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -27,6 +26,7 @@
 #include "ConsoleFixture.h"
 #include "Foundation/UiTestAccess.h"
 #include "ScratchDirectory.h"
+#include "UiModuleTestAccess.h"
 
 // After ours: X11's headers define Above and Below as macros.
 #include <X11/Xlib.h>
@@ -36,21 +36,6 @@ extern char** environ;
 namespace {
 
 using namespace Vexir;
-
-const ui::TestAccess* TestAccess()
-{
-    // Where the library loaded it from: beside itself.
-    Dl_info library = {};
-    if (!dladdr(reinterpret_cast<void*>(&GetMgrConsole), &library) || !library.dli_fname)
-        return nullptr;
-    std::string path = library.dli_fname;
-    path = path.substr(0, path.rfind('/') + 1) + ui::kModuleFileName;
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!module)
-        return nullptr;
-    auto entry = reinterpret_cast<ui::TestAccessEntry>(dlsym(module, ui::kTestAccessEntry));
-    return entry ? entry() : nullptr;
-}
 
 // The window's top-left corner on the screen, as the X server has it.
 bool ScreenPosition(unsigned long window, int& x, int& y)
@@ -89,7 +74,7 @@ protected:
     void Open(NativeWindowHandle owner = nullptr, unsigned placement = 0)
     {
         ASSERT_TRUE(ui->Show(owner, placement));
-        access = TestAccess();
+        access = VexirTest::UiModuleTestAccess();
         ASSERT_NE(access, nullptr);
     }
     ui::ConsoleWindowSnapshot Snapshot()

@@ -1,0 +1,293 @@
+// The assert dialogs on Windows: templates 101 and 102 of the library's own
+// resources, run modally on the asserting thread.
+#include <windows.h>
+
+#include <dbghelp.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <Vexir/Assert.h>
+
+#include "Assert/AssertDialogText.h"
+#include "Assert/LenientText_Win32.h"
+#include "Foundation/LibraryModule_Win32.h"
+
+namespace Vexir {
+
+namespace {
+
+enum ControlId : int {
+    kBasicText = 1001,
+    kIgnore = 1002,
+    kIgnoreAlways = 1003,
+    kDebug = 1004,
+    kCreateMinidump = 1006,
+    kCopyText = 1008,
+    kFileField = 1011,
+    kLineField = 1012,
+    kExpressionField = 1013,
+    kDescriptionField = 1014,
+    kMinidumpField = 1015,
+    kCopyMinidump = 1016,
+    kCallStackField = 1017,
+    kFullDump = 1018,
+};
+
+const int kBasicDialog = 101;
+const int kAdvancedDialog = 102;
+
+AssertDialogData& DataOf(HWND dialog)
+{
+    return *reinterpret_cast<AssertDialogData*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+}
+
+void SetField(HWND dialog, int id, const std::string& text)
+{
+    SetDlgItemTextW(dialog, id, LenientWide(text).c_str());
+}
+
+const char* OrEmpty(const char* text) { return text ? text : ""; }
+
+// Plain text with "\n" line ends, in the clipboard's ANSI text format. The
+// clipboard is closed on every path; a failure shows nothing.
+void CopyTextToClipboard(const std::string& text, std::size_t slack)
+{
+    if (!OpenClipboard(nullptr))
+        return;
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, text.size() + slack)) {
+        void* bytes = GlobalLock(block);
+        if (bytes) {
+            std::memcpy(bytes, text.c_str(), text.size() + 1);
+            GlobalUnlock(block);
+        }
+        if (!bytes || !EmptyClipboard() || !SetClipboardData(CF_TEXT, block))
+            GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+// The dump file itself, as a file manager pastes it: a file-drop list with
+// the path in UTF-16.
+void CopyFileToClipboard(const std::string& path)
+{
+    if (!OpenClipboard(nullptr))
+        return;
+    const std::wstring wide = LenientWide(path);
+    const std::size_t size = sizeof(DROPFILES) + 2 * wide.size() + 25;
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, size)) {
+        auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+        if (drop) {
+            drop->pFiles = sizeof(DROPFILES);
+            drop->fWide = TRUE;
+            std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), wide.c_str(),
+                        wide.size() * sizeof(wchar_t));
+            GlobalUnlock(block);
+        }
+        if (!drop || !EmptyClipboard() || !SetClipboardData(CF_HDROP, block))
+            GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+INT_PTR CALLBACK BasicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        SetField(dialog, kBasicText, BuildAssertText(DataOf(dialog), true));
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(dialog, IgnoreAlways);
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case kIgnore:
+            EndDialog(dialog, Ignore);
+            return FALSE;
+        case kIgnoreAlways:
+            EndDialog(dialog, IgnoreAlways);
+            return FALSE;
+        case kDebug:
+            EndDialog(dialog, Break);
+            return FALSE;
+        case kCopyText:
+            CopyTextToClipboard(BuildAssertText(DataOf(dialog), false), 2);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+void CreateMinidump(HWND dialog)
+{
+    AssertThreadInfo& info = *DataOf(dialog).threadInfo;
+    info.minidump.clear();
+    WriteMinidump(info, IsDlgButtonChecked(dialog, kFullDump) == BST_CHECKED);
+    SetField(dialog, kMinidumpField, info.minidump);
+    EnableWindow(GetDlgItem(dialog, kCopyMinidump), info.minidumpCreated);
+}
+
+INT_PTR CALLBACK AdvancedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        const AssertDialogData& data = DataOf(dialog);
+        SetWindowTextW(dialog, L"");
+        // A multi-line control breaks lines only at "\r\n".
+        SetField(dialog, kDescriptionField, ToCrLf(OrEmpty(data.message)));
+        SetField(dialog, kExpressionField, OrEmpty(data.expression));
+        SetField(dialog, kFileField, OrEmpty(data.file));
+        SetDlgItemInt(dialog, kLineField, static_cast<UINT>(data.line), TRUE);
+        SetField(dialog, kCallStackField, kCollectingCallStack);
+        SetField(dialog, kCallStackField, ToCrLf(data.threadInfo->callStack));
+        return TRUE;
+    }
+    case WM_CLOSE:
+        EndDialog(dialog, IgnoreAlways);
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case kIgnore:
+            EndDialog(dialog, Ignore);
+            break;
+        case kIgnoreAlways:
+            EndDialog(dialog, IgnoreAlways);
+            break;
+        case kDebug:
+            EndDialog(dialog, Break);
+            break;
+        case kCreateMinidump:
+            CreateMinidump(dialog);
+            break;
+        case kCopyText:
+            CopyTextToClipboard(AdvancedCopyText(DataOf(dialog)), 8);
+            break;
+        case kCopyMinidump:
+            if (DataOf(dialog).threadInfo->minidumpCreated)
+                CopyFileToClipboard(DataOf(dialog).threadInfo->minidump);
+            break;
+        default:
+            break;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// Tells what the debug-help library is; no stack is walked on 64-bit
+// Windows. True when it ran to its end.
+bool ShowStack(HANDLE thread, std::string& text)
+{
+    char line[1024];
+    HMODULE library = LoadLibraryA("imagehlp.dll");
+    if (!library) {
+        std::snprintf(line, sizeof line, "LoadLibrary( \"imagehlp.dll\" ) failed: GetLastError() = %lu\n",
+                      GetLastError());
+        text += line;
+        return false;
+    }
+    static const char* const kFunctions[] = {
+        "SymCleanup",       "SymFunctionTableAccess", "SymGetLineFromAddr", "SymGetModuleBase",
+        "SymGetModuleInfo", "SymGetOptions",          "SymGetSymFromAddr",  "SymInitialize",
+        "SymSetOptions",    "StackWalk",              "UnDecorateSymbolName", "SymLoadModule",
+        "ImagehlpApiVersion",
+    };
+    bool found = true;
+    for (const char* name : kFunctions)
+        if (!GetProcAddress(library, name) && std::strcmp(name, "SymGetLineFromAddr") != 0)
+            found = false;
+    if (!found) {
+        text += "GetProcAddress(): some required function not found.";
+        FreeLibrary(library);
+        return false;
+    }
+    char location[1024] = {};
+    GetModuleFileNameA(library, location, sizeof location);
+    text += "DbgHelp.dll information\nDLL location:";
+    text += location;
+    using VersionFunction = LPAPI_VERSION(WINAPI*)();
+    auto version = reinterpret_cast<VersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library, "ImagehlpApiVersion")));
+    const LPAPI_VERSION api = version();
+    std::snprintf(line, sizeof line, "\nAPI version: %d.%d.%d\n\n", api->MajorVersion, api->MinorVersion,
+                  api->Revision);
+    text += line;
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_FULL;
+    if (GetThreadContext(thread, &context)) {
+        text += "Sorry, ShowStack is not supported in 64 bit OS yet.";
+    } else {
+        std::snprintf(line, sizeof line, "GetThreadContext() failed: GetLastError() = %lu\n", GetLastError());
+        text += line;
+    }
+    FreeLibrary(library);
+    return true;
+}
+
+struct CallStackJob {
+    HANDLE thread;  // the asserting thread, duplicated by itself
+    AssertThreadInfo* info;
+};
+
+DWORD WINAPI CollectCallStack(void* parameter)
+{
+    const CallStackJob& job = *static_cast<CallStackJob*>(parameter);
+    AssertThreadInfo& info = *job.info;
+    const bool suspended = SuspendThread(job.thread) != static_cast<DWORD>(-1);
+    if (!suspended) {
+        info.callStack += "could not suspend the caller thread error=" + std::to_string(GetLastError()) +
+                          "\ndebug info will be collected with no suspension\n";
+    }
+    if (ShowStack(job.thread, info.callStack))
+        info.callStackCollected = true;
+    if (suspended)
+        ResumeThread(job.thread);
+    return 0;
+}
+
+}  // namespace
+
+int AssertHandler_BasicWin::HandleAssert(const char* expression, int line, const char* file, const char* message)
+{
+    AssertDialogData data;
+    data.message = message;
+    data.expression = expression;
+    data.line = line;
+    data.file = file;
+    return static_cast<int>(DialogBoxParamW(LibraryModule(), MAKEINTRESOURCEW(kBasicDialog), _hParent,
+                                            &BasicDialogProc, reinterpret_cast<LPARAM>(&data)));
+}
+
+int AssertHandler_AdvancedWin::HandleAssert(const char* expression, int line, const char* file, const char* message)
+{
+    AssertThreadInfo info;
+    AssertDialogData data;
+    data.message = message;
+    data.expression = expression;
+    data.line = line;
+    data.file = file;
+    data.threadInfo = &info;
+    data.parent = _hParent;
+    CallStackJob job = {nullptr, &info};
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &job.thread, 0, TRUE,
+                    DUPLICATE_SAME_ACCESS);
+    if (HANDLE collector = CreateThread(nullptr, 0, &CollectCallStack, &job, 0, nullptr)) {
+        WaitForSingleObject(collector, INFINITE);
+        CloseHandle(collector);
+    }
+    const INT_PTR answer = DialogBoxParamW(LibraryModule(), MAKEINTRESOURCEW(kAdvancedDialog), nullptr,
+                                           &AdvancedDialogProc, reinterpret_cast<LPARAM>(&data));
+    if (job.thread)
+        CloseHandle(job.thread);
+    return static_cast<int>(answer);
+}
+
+}  // namespace Vexir

@@ -1,0 +1,35 @@
+// Conversions for what the assert dialogs show: an assertion's text is
+// whatever bytes the site passed, so a byte that is not UTF-8 becomes U+FFFD
+// instead of an error in the middle of a failure report.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace Vexir {
+
+inline std::wstring LenientWide(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return wide;
+}
+
+inline std::string LenientUtf8(const std::wstring& wide)
+{
+    if (wide.empty())
+        return std::string();
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, nullptr, nullptr);
+    return text;
+}
+
+}  // namespace Vexir
