@@ -5,6 +5,7 @@
 #include <dbghelp.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -50,6 +51,26 @@ void SetField(HWND dialog, int id, const std::string& text)
 }
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
+
+// A multi-line edit takes every key for itself, and answers Escape by
+// closing its dialog, which here would mean Ignore Always. These are
+// read-only: Escape and Return go to the dialog instead, where Escape does
+// nothing and Return presses the default button.
+std::atomic<WNDPROC> g_editProc{nullptr};  // the same for every edit control
+
+LRESULT CALLBACK ReadOnlyEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallWindowProcW(g_editProc, edit, message, wParam, lParam);
+    return message == WM_GETDLGCODE ? (result & ~static_cast<LRESULT>(DLGC_WANTALLKEYS)) : result;
+}
+
+void LeaveKeysToTheDialog(HWND dialog, int id)
+{
+    const LONG_PTR previous =
+        SetWindowLongPtrW(GetDlgItem(dialog, id), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReadOnlyEditProc));
+    if (previous && previous != reinterpret_cast<LONG_PTR>(&ReadOnlyEditProc))
+        g_editProc = reinterpret_cast<WNDPROC>(previous);
+}
 
 // Plain text with "\n" line ends, in the clipboard's ANSI text format. The
 // clipboard is closed on every path; a failure shows nothing.
@@ -98,6 +119,7 @@ INT_PTR CALLBACK BasicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
         SetField(dialog, kBasicText, BuildAssertText(DataOf(dialog), true));
+        LeaveKeysToTheDialog(dialog, kBasicText);
         return TRUE;
     case WM_CLOSE:
         EndDialog(dialog, IgnoreAlways);
@@ -147,6 +169,8 @@ INT_PTR CALLBACK AdvancedDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         SetDlgItemInt(dialog, kLineField, static_cast<UINT>(data.line), TRUE);
         SetField(dialog, kCallStackField, kCollectingCallStack);
         SetField(dialog, kCallStackField, ToCrLf(data.threadInfo->callStack));
+        LeaveKeysToTheDialog(dialog, kDescriptionField);
+        LeaveKeysToTheDialog(dialog, kCallStackField);
         return TRUE;
     }
     case WM_CLOSE:

@@ -256,6 +256,7 @@ TEST_F(AssertDialogsTest, MinidumpIsACoreThatGdbOpens)
     EXPECT_GT(FileSize(path), normal);
     access->PressInAssertDialog(1002);
     EXPECT_EQ(Answer(answer), Ignore);
+    std::remove(path.c_str());  // a full dump is large
 }
 
 TEST_F(AssertDialogsTest, TwoAssertingAtOnceEachGetTheirOwnDialog)
