@@ -68,28 +68,35 @@ protected:
     NativeWindowHandle _hParent = nullptr;
 };
 
-// The dialog handlers show a failed assertion in a modal dialog, titled
-// "Vexir Assertion Failed", and answer with the button the user presses
-// (the close box answers IgnoreAlways; Escape does nothing). The asserting
-// thread waits for the answer.
+// The dialog handlers show a failed assertion in a modal, topmost dialog and
+// answer with the button the user presses. A close request (Alt+F4, or the
+// window manager's close) answers IgnoreAlways; Escape does nothing; Return
+// presses Ignore. The asserting thread waits for the answer.
 //
-// Basic: the text and Ignore, Ignore Always, Debug and Copy Text.
-// Advanced: the message, file, line and expression in fields of their own,
-// what is known of the call stack, and a minidump of the process that Copy
-// Minidump File puts on the clipboard for a file manager to paste.
+// Basic: titled "Vexir Assertion Failed", the text and Ignore, Ignore
+// Always, Debug and Copy Text; owned by the handler's parent window (on
+// Windows an owner on another thread must keep handling its messages).
+// Advanced: no title and no owner; the message, file, line and expression in
+// fields of their own, what is known of the call stack, and a minidump of
+// the process that Copy Minidump File puts on the clipboard.
 //
 // Windows: the library's dialog resources 101 and 102; the dump is DbgHelp's
 // minidump "VexirMinidump.dmp" in the temporary directory (Full Dump: with
 // the process's whole memory); the call-stack field tells the debug-help
-// library's version, not the stack.
+// library's version, not the stack; the collector waits at most 10 s to
+// start (it cannot while the asserting thread holds the loader lock). Copy
+// Text copies ANSI and Unicode text.
 // Linux: the same dialogs from the UI module (libVexirCoreUi.so, needs a
 // display), on its thread. The call-stack field holds the asserting
 // thread's stack, demangled. The dump is a core file "VexirMinidump.core" in
 // $TMPDIR (else /tmp), written by gdb's gcore, which must be installed;
 // without Full Dump it leaves out anonymous private memory (heap and
-// stacks). The library lets gdb attach where Yama restricts tracing. The
-// clipboard is X11's: its content goes with the dialog's process unless a
-// clipboard manager keeps it. Copy Minidump File copies a file:// URI.
+// stacks), and while gdb writes, the process's coredump_filter says so. The
+// dump is readable by its owner only. The library lets gdb attach where
+// Yama restricts tracing. The clipboard is X11's: after a copy the UI
+// module's thread keeps answering other programs' pastes until one of them
+// takes the clipboard. Copy Minidump File copies the dump's file:// URI as
+// text.
 //
 // When no dialog can be shown (no display, no UI module) the answer is -1,
 // which every site treats as Ignore; on Linux the assertion is then written

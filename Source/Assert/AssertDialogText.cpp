@@ -2,11 +2,7 @@
 
 namespace Vexir {
 
-const char kAssertCaption[] = "Vexir Assertion Failed";
 const char kCollectingCallStack[] = "Collecting Call Stack Data, please wait...";
-const char kAdvancedIntroduction[] =
-    "Assertion failed in the below location. You can copy the text information or generate a minidump file to "
-    "send to the developer for inspection.";
 
 const std::string& BuildAssertText(AssertDialogData& data, bool forDisplay)
 {

@@ -44,8 +44,6 @@ std::string AdvancedCopyText(AssertDialogData& data);
 // it. Any earlier dump of the same name is replaced.
 bool WriteMinidump(AssertThreadInfo& info, bool fullDump);
 
-extern const char kAssertCaption[];           // "Vexir Assertion Failed"
-extern const char kCollectingCallStack[];     // shown while the stack is collected
-extern const char kAdvancedIntroduction[];    // the advanced dialog's first line
+extern const char kCollectingCallStack[];  // shown while the stack is collected
 
 }  // namespace Vexir

@@ -143,6 +143,7 @@ public:
 
     ~AssertDialogWindow()
     {
+        clear();  // the text views first: they let go of their buffers
         for (Fl_Text_Buffer* buffer : _vBuffers)
             delete buffer;
     }
@@ -186,6 +187,7 @@ public:
             break;
         case kCopyText:
             Fl::copy(_content.copyText.data(), static_cast<int>(_content.copyText.size()), 1);
+            UiThread::Instance().ServeClipboard();
             break;
         case kCreateMinidump:
             CreateMinidump();
@@ -194,6 +196,7 @@ public:
             if (!_sDumpPath.empty()) {
                 const std::string uri = FileUri(_sDumpPath);
                 Fl::copy(uri.data(), static_cast<int>(uri.size()), 1);
+                UiThread::Instance().ServeClipboard();
             }
             break;
         default:
@@ -376,8 +379,6 @@ struct AnswerSlot {
 int ShowAssertDialog(const AssertDialogContent& content, AssertDialogHost* host)
 {
     UiThread& thread = UiThread::Instance();
-    if (!thread.AddUser())
-        return kNotShown;
     auto slot = std::make_shared<AnswerSlot>();
     auto give = [slot](int answer) {
         std::lock_guard<std::mutex> hold(slot->lock);
@@ -386,11 +387,17 @@ int ShowAssertDialog(const AssertDialogContent& content, AssertDialogHost* host)
         slot->given.notify_all();
     };
     if (thread.OnUiThread()) {
-        // Asserted on the UI thread itself: the dialog gets a loop of its own.
+        // Asserted on the UI thread itself, which runs already: the dialog
+        // gets a loop of its own, which a stop or a lost display ends too.
         (new AssertDialogWindow(content, host, give))->Open();
-        while (!slot->done)
+        while (!slot->done && !thread.Stopping())
             Fl::wait(0.25);
-    } else {
+        return slot->done ? slot->value : kNotShown;
+    }
+    if (!thread.AddUser())
+        return kNotShown;
+    int answer = kNotShown;
+    {
         unsigned long run = 0;
         bool shown = false;
         thread.Run([&] {
@@ -405,8 +412,8 @@ int ShowAssertDialog(const AssertDialogContent& content, AssertDialogHost* host)
                 thread.Generation() != run)
                 break;
         }
+        answer = slot->done ? slot->value : kNotShown;
     }
-    const int answer = slot->done ? slot->value : kNotShown;
     thread.RemoveUser();
     return answer;
 }

@@ -72,29 +72,55 @@ void LeaveKeysToTheDialog(HWND dialog, int id)
         g_editProc = reinterpret_cast<WNDPROC>(previous);
 }
 
-// Plain text with "\n" line ends, in the clipboard's ANSI text format. The
-// clipboard is closed on every path; a failure shows nothing.
-void CopyTextToClipboard(const std::string& text, std::size_t slack)
+// Puts `block` on the clipboard as `format`, or frees it.
+void Place(UINT format, HGLOBAL block)
 {
-    if (!OpenClipboard(nullptr))
+    if (!SetClipboardData(format, block))
+        GlobalFree(block);
+}
+
+HGLOBAL Block(const void* bytes, std::size_t count, std::size_t size)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, size);
+    if (!block)
+        return nullptr;
+    if (void* at = GlobalLock(block)) {
+        std::memcpy(at, bytes, count);
+        GlobalUnlock(block);
+        return block;
+    }
+    GlobalFree(block);
+    return nullptr;
+}
+
+// Plain text with "\n" line ends, in the clipboard's ANSI text format, and
+// as Unicode text for programs that paste that (the bytes are UTF-8, which
+// the ANSI form shows right only for ASCII). The clipboard is opened for the
+// dialog and closed on every path; a failure shows nothing.
+void CopyTextToClipboard(HWND dialog, const std::string& text, std::size_t slack)
+{
+    if (!OpenClipboard(dialog))
         return;
-    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, text.size() + slack)) {
-        void* bytes = GlobalLock(block);
-        if (bytes) {
-            std::memcpy(bytes, text.c_str(), text.size() + 1);
-            GlobalUnlock(block);
-        }
-        if (!bytes || !EmptyClipboard() || !SetClipboardData(CF_TEXT, block))
-            GlobalFree(block);
+    HGLOBAL ansi = Block(text.c_str(), text.size() + 1, text.size() + slack);
+    const std::wstring wide = LenientWide(text);
+    HGLOBAL unicode = Block(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t), (wide.size() + 1) * sizeof(wchar_t));
+    if (ansi && EmptyClipboard()) {
+        Place(CF_TEXT, ansi);
+        if (unicode)
+            Place(CF_UNICODETEXT, unicode);
+    } else {
+        for (HGLOBAL block : {ansi, unicode})
+            if (block)
+                GlobalFree(block);
     }
     CloseClipboard();
 }
 
 // The dump file itself, as a file manager pastes it: a file-drop list with
 // the path in UTF-16.
-void CopyFileToClipboard(const std::string& path)
+void CopyFileToClipboard(HWND dialog, const std::string& path)
 {
-    if (!OpenClipboard(nullptr))
+    if (!OpenClipboard(dialog))
         return;
     const std::wstring wide = LenientWide(path);
     const std::size_t size = sizeof(DROPFILES) + 2 * wide.size() + 25;
@@ -136,7 +162,7 @@ INT_PTR CALLBACK BasicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             EndDialog(dialog, Break);
             return FALSE;
         case kCopyText:
-            CopyTextToClipboard(BuildAssertText(DataOf(dialog), false), 2);
+            CopyTextToClipboard(dialog, BuildAssertText(DataOf(dialog), false), 2);
             return TRUE;
         default:
             return FALSE;
@@ -191,11 +217,11 @@ INT_PTR CALLBACK AdvancedDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
             CreateMinidump(dialog);
             break;
         case kCopyText:
-            CopyTextToClipboard(AdvancedCopyText(DataOf(dialog)), 8);
+            CopyTextToClipboard(dialog, AdvancedCopyText(DataOf(dialog)), 8);
             break;
         case kCopyMinidump:
             if (DataOf(dialog).threadInfo->minidumpCreated)
-                CopyFileToClipboard(DataOf(dialog).threadInfo->minidump);
+                CopyFileToClipboard(dialog, DataOf(dialog).threadInfo->minidump);
             break;
         default:
             break;
@@ -256,26 +282,47 @@ bool ShowStack(HANDLE thread, std::string& text)
     return true;
 }
 
+// Shared by the asserting thread and the collector; the last to let go
+// frees it, so a collector that runs late finds it still there.
 struct CallStackJob {
-    HANDLE thread;  // the asserting thread, duplicated by itself
-    AssertThreadInfo* info;
+    HANDLE thread = nullptr;  // the asserting thread, duplicated by itself
+    AssertThreadInfo info;
+    LONG owners = 2;
+    LONG abandoned = 0;  // the asserting thread went on without it
 };
+
+void Release(CallStackJob* job)
+{
+    if (InterlockedDecrement(&job->owners) != 0)
+        return;
+    if (job->thread)
+        CloseHandle(job->thread);
+    delete job;
+}
 
 DWORD WINAPI CollectCallStack(void* parameter)
 {
-    const CallStackJob& job = *static_cast<CallStackJob*>(parameter);
-    AssertThreadInfo& info = *job.info;
-    const bool suspended = SuspendThread(job.thread) != static_cast<DWORD>(-1);
-    if (!suspended) {
-        info.callStack += "could not suspend the caller thread error=" + std::to_string(GetLastError()) +
-                          "\ndebug info will be collected with no suspension\n";
+    auto* job = static_cast<CallStackJob*>(parameter);
+    if (InterlockedCompareExchange(&job->abandoned, 0, 0) == 0) {
+        AssertThreadInfo& info = job->info;
+        const bool suspended = SuspendThread(job->thread) != static_cast<DWORD>(-1);
+        if (!suspended) {
+            info.callStack += "could not suspend the caller thread error=" + std::to_string(GetLastError()) +
+                              "\ndebug info will be collected with no suspension\n";
+        }
+        if (ShowStack(job->thread, info.callStack))
+            info.callStackCollected = true;
+        if (suspended)
+            ResumeThread(job->thread);
     }
-    if (ShowStack(job.thread, info.callStack))
-        info.callStackCollected = true;
-    if (suspended)
-        ResumeThread(job.thread);
+    Release(job);
     return 0;
 }
+
+// A collector that has not started by then never will: an assertion inside
+// a DLL's entry point (the library's own unload included) holds the loader
+// lock that a new thread waits for.
+const DWORD kCollectorWait = 10000;
 
 }  // namespace
 
@@ -300,17 +347,21 @@ int AssertHandler_AdvancedWin::HandleAssert(const char* expression, int line, co
     data.file = file;
     data.threadInfo = &info;
     data.parent = _hParent;
-    CallStackJob job = {nullptr, &info};
-    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &job.thread, 0, TRUE,
+    auto* job = new CallStackJob;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &job->thread, 0, TRUE,
                     DUPLICATE_SAME_ACCESS);
-    if (HANDLE collector = CreateThread(nullptr, 0, &CollectCallStack, &job, 0, nullptr)) {
-        WaitForSingleObject(collector, INFINITE);
+    if (HANDLE collector = CreateThread(nullptr, 0, &CollectCallStack, job, 0, nullptr)) {
+        if (WaitForSingleObject(collector, kCollectorWait) == WAIT_OBJECT_0)
+            info = job->info;
+        else
+            InterlockedExchange(&job->abandoned, 1);
         CloseHandle(collector);
+    } else {
+        InterlockedDecrement(&job->owners);  // no collector to let go
     }
+    Release(job);
     const INT_PTR answer = DialogBoxParamW(LibraryModule(), MAKEINTRESOURCEW(kAdvancedDialog), nullptr,
                                            &AdvancedDialogProc, reinterpret_cast<LPARAM>(&data));
-    if (job.thread)
-        CloseHandle(job.thread);
     return static_cast<int>(answer);
 }
 

@@ -3,10 +3,10 @@
 // "Full Dump", anonymous private memory (the heap and the stacks) is left
 // out, as the process's coredump_filter says while gdb writes.
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +15,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Assert/AssertDialogText.h"
@@ -92,81 +96,100 @@ struct GdbRun {
     std::string output;  // what it said
 };
 
-// Runs gdb on this process and collects what it says. gdb may attach: this
-// process names it as its tracer (Yama's restricted mode lets only a
-// process's ancestors trace it otherwise).
-GdbRun RunGdb(const std::string& gdb, const std::vector<std::string>& arguments)
+// Yama's restricted mode lets only a process's ancestors trace it; gdb, our
+// child, has to be named.
+bool TracingRestricted()
+{
+    std::ifstream scope("/proc/sys/kernel/yama/ptrace_scope");
+    int mode = 0;
+    return scope >> mode && mode == 1;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Runs gdb on this process. Its output goes to a file, not a pipe: gdb
+// stops every thread here, the one that would read a pipe included, and a
+// full pipe would then stop gdb for good.
+GdbRun RunGdb(const std::string& gdb, const std::vector<std::string>& arguments, const std::string& log)
 {
     GdbRun run;
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    int output[2], go[2], failed[2];
-    if (pipe2(output, O_CLOEXEC) != 0)
-        return run.error = errno, run;
-    if (pipe2(go, O_CLOEXEC) != 0 || pipe2(failed, O_CLOEXEC) != 0) {
+    const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int input = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int go[2] = {-1, -1}, failed[2] = {-1, -1};
+    if (output < 0 || input < 0 || pipe2(go, O_CLOEXEC) != 0 || pipe2(failed, O_CLOEXEC) != 0) {
         run.error = errno;
-        close(output[0]);
-        close(output[1]);
+        for (int file : {output, input, go[0], go[1], failed[0], failed[1]})
+            if (file >= 0)
+                close(file);
         return run;
     }
+    const bool restricted = TracingRestricted();
     const pid_t child = fork();
     if (child == 0) {
         // Only async-signal-safe calls from here: the host may have threads.
         char ready = 0;
         while (read(go[0], &ready, 1) < 0 && errno == EINTR) {
         }
-        const int null = open("/dev/null", O_RDONLY);
-        dup2(null, 0);
-        dup2(output[1], 1);
-        dup2(output[1], 2);
+        dup2(input, 0);
+        dup2(output, 1);
+        dup2(output, 2);
+        // None of the host's files go with gdb; the failure pipe closes at exec.
+        const int keep = failed[1];
+        if (keep > 3)
+            syscall(SYS_close_range, 3u, static_cast<unsigned>(keep - 1), 0u);
+        syscall(SYS_close_range, static_cast<unsigned>(keep + 1), ~0u, 0u);
         execv(gdb.c_str(), argv.data());
         const int error = errno;
-        if (write(failed[1], &error, sizeof error) < 0) {
+        if (write(keep, &error, sizeof error) < 0) {
         }
         _exit(127);
     }
-    close(output[1]);
-    close(go[0]);
-    close(failed[1]);
+    for (int file : {output, input, go[0], failed[1]})
+        close(file);
     if (child < 0) {
         run.error = errno;
-        close(output[0]);
         close(go[1]);
         close(failed[0]);
         return run;
     }
-    prctl(PR_SET_PTRACER, static_cast<unsigned long>(child), 0, 0, 0);  // EINVAL without Yama: nothing to do
+    if (restricted)
+        prctl(PR_SET_PTRACER, static_cast<unsigned long>(child), 0, 0, 0);
     if (write(go[1], "g", 1) < 0) {
     }
     close(go[1]);
     int error = 0;
-    run.started = read(failed[0], &error, sizeof error) != static_cast<ssize_t>(sizeof error);
-    run.error = run.started ? 0 : error;
+    ssize_t got = 0;
+    while ((got = read(failed[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
     close(failed[0]);
+    run.started = got != static_cast<ssize_t>(sizeof error);
+    run.error = run.started ? 0 : error;
+    // Waited for by its id: a host that reaps children elsewhere, or ignores
+    // them, leaves it to the deadline.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kGdbSeconds);
-    char buffer[4096];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd readable = {output[0], POLLIN, 0};
-        const int ready = left.count() > 0 ? poll(&readable, 1, static_cast<int>(left.count())) : 0;
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0) {
+        const pid_t ended = waitpid(child, nullptr, WNOHANG);
+        if (ended == child || (ended < 0 && errno != EINTR))
+            break;
+        if (std::chrono::steady_clock::now() > deadline) {
             kill(child, SIGKILL);
-            run.output += "\ngdb took longer than " + std::to_string(kGdbSeconds) + " seconds";
+            waitpid(child, nullptr, 0);
+            run.output = "gdb took longer than " + std::to_string(kGdbSeconds) + " seconds\n";
             break;
         }
-        const ssize_t got = read(output[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        run.output.append(buffer, static_cast<std::size_t>(got));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    close(output[0]);
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    prctl(PR_SET_PTRACER, 0, 0, 0, 0);
+    if (restricted)
+        prctl(PR_SET_PTRACER, 0, 0, 0, 0);
+    run.output = ReadAll(log) + run.output;
     return run;
 }
 
@@ -184,6 +207,9 @@ std::string LastLine(const std::string& output)
 
 bool WriteMinidump(AssertThreadInfo& info, bool fullDump)
 {
+    // One dump at a time: two dialogs share the file and the filter.
+    static std::mutex* const s_oneAtATime = new std::mutex;
+    std::lock_guard<std::mutex> hold(*s_oneAtATime);
     info.minidumpCreated = false;
     const std::string gdb = GdbPath();
     if (gdb.empty()) {
@@ -211,8 +237,10 @@ bool WriteMinidump(AssertThreadInfo& info, bool fullDump)
     const bool haveFilter = ReadFilter(filter);
     if (haveFilter)
         WriteFilter(fullDump ? kEverything : (filter & ~kAnonymousPrivate));
-    const GdbRun run = RunGdb(gdb, {gdb, "--batch", "--nx", "-p", std::to_string(getpid()), "-ex",
-                                    "set use-coredump-filter on", "-ex", "gcore " + unfinished});
+    const GdbRun run = RunGdb(gdb,
+                              {gdb, "--batch", "--nx", "-q", "-p", std::to_string(getpid()), "-ex",
+                               "set use-coredump-filter on", "-ex", "gcore " + unfinished},
+                              work + "/gdb.log");
     if (haveFilter)
         WriteFilter(filter);
 
@@ -223,7 +251,8 @@ bool WriteMinidump(AssertThreadInfo& info, bool fullDump)
     } else if (run.output.find("Saved corefile") == std::string::npos || stat(unfinished.c_str(), &written) != 0 ||
                written.st_size == 0) {
         info.minidump += "<write operation failed (" + LastLine(run.output) + "); minidump could not be created>";
-    } else if (rename(unfinished.c_str(), path.c_str()) != 0) {
+    } else if (chmod(unfinished.c_str(), 0600) != 0 || rename(unfinished.c_str(), path.c_str()) != 0) {
+        // The dump holds the process's memory: for its owner's eyes only.
         info.minidump += "<could not create dump file (" + std::string(std::strerror(errno)) +
                          "); minidump could not be created>";
     } else {
@@ -231,6 +260,7 @@ bool WriteMinidump(AssertThreadInfo& info, bool fullDump)
         info.minidumpCreated = true;
     }
     unlink(unfinished.c_str());
+    unlink((work + "/gdb.log").c_str());
     rmdir(work.c_str());
     return info.minidumpCreated;
 }

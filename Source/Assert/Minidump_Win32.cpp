@@ -4,6 +4,7 @@
 
 #include <dbghelp.h>
 
+#include <mutex>
 #include <string>
 
 #include "Assert/AssertDialogText.h"
@@ -36,6 +37,9 @@ bool DumpPath(std::wstring& path)
 
 bool WriteMinidump(AssertThreadInfo& info, bool fullDump)
 {
+    // DbgHelp is not safe for two threads, and two dialogs share the file.
+    static std::mutex* const s_oneAtATime = new std::mutex;
+    std::lock_guard<std::mutex> hold(*s_oneAtATime);
     info.minidumpCreated = false;
     HMODULE library = LoadLibraryA("DbgHelp.dll");
     if (!library) {

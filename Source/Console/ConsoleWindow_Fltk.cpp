@@ -528,6 +528,7 @@ void FltkConsoleWindow::Command(unsigned command)
     } else if (command == Copy) {
         if (char* selection = _pText->selection_text()) {
             Fl::copy(selection, static_cast<int>(std::strlen(selection)), 1);
+            UiThread::Instance().ServeClipboard();
             std::free(selection);
         }
     } else if (command == Clear) {

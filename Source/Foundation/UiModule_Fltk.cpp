@@ -180,6 +180,7 @@ const TestAccess g_testAccess = {
     [](int control) { return OnUiThread<bool>([&] { return PressInAssertDialog(control); }); },
     [](int key) { return OnUiThread<bool>([&] { return KeyInAssertDialog(key); }); },
     [] { return OnUiThread<bool>([] { return CloseRequestToAssertDialog(); }); },
+    [](std::function<void()> task) { return UiThread::Instance().Post(std::move(task)); },
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // dialogs. Each call runs on the UI thread and waits for it.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -81,6 +82,9 @@ struct TestAccess {
     bool (*KeyInAssertDialog)(int key);
     // The window manager's close request.
     bool (*CloseAssertDialog)();
+    // Hands `task` to the UI thread without waiting for it; false when the
+    // thread is not running.
+    bool (*PostToUiThread)(std::function<void()> task);
 };
 
 using TestAccessEntry = const TestAccess* (*)();

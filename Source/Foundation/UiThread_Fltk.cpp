@@ -3,7 +3,12 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+
+// FLTK's hidden window that owns what it copies; its header keeps it for
+// FLTK's own sources.
+extern Window fl_message_window;
 
 #include <atomic>
 #include <chrono>
@@ -283,6 +288,37 @@ bool UiThread::Run(const std::function<void()>& task)
     return true;
 }
 
+void UiThread::ServeClipboard()
+{
+    if (_bServingClipboard)
+        return;
+    std::lock_guard<std::mutex> hold(_mLock);
+    if (_bStopRequested || _bFinal)
+        return;
+    ++_iUsers;
+    _bServingClipboard = true;
+}
+
+// Another program owns the clipboard now: nothing left to answer for.
+void UiThread::CheckClipboard()
+{
+    if (!_bServingClipboard || g_displayLost)
+        return;
+    if (XGetSelectionOwner(fl_display, XInternAtom(fl_display, "CLIPBOARD", False)) == fl_message_window)
+        return;
+    _bServingClipboard = false;
+    RemoveUser();
+}
+
+// A process that still owns a selection but no longer reads its connection
+// would leave every other program's paste waiting.
+void UiThread::GiveUpSelections()
+{
+    for (Atom selection : {XInternAtom(fl_display, "CLIPBOARD", False), static_cast<Atom>(XA_PRIMARY)})
+        if (XGetSelectionOwner(fl_display, selection) == fl_message_window)
+            XSetSelectionOwner(fl_display, selection, None, CurrentTime);
+}
+
 void UiThread::Bury(std::function<void()> deleter) { _vGraves.push_back(std::move(deleter)); }
 
 void UiThread::Wake(void* self) { static_cast<UiThread*>(self)->RunTasks(); }
@@ -293,6 +329,7 @@ void UiThread::Wake(void* self) { static_cast<UiThread*>(self)->RunTasks(); }
 void UiThread::Poll(void* self)
 {
     static_cast<UiThread*>(self)->RunTasks();
+    static_cast<UiThread*>(self)->CheckClipboard();
     Fl::repeat_timeout(0.25, &UiThread::Poll, self);
 }
 
@@ -365,11 +402,16 @@ void UiThread::Loop()
     if (!g_displayLost) {
         while (Fl_Window* window = Fl::first_window())
             window->hide();
+        GiveUpSelections();
         Fl::flush();
         XSync(fl_display, False);
     }
     Fl::unlock();
     std::lock_guard<std::mutex> hold(_mLock);
+    if (_bServingClipboard) {
+        _bServingClipboard = false;
+        --_iUsers;
+    }
     _eState = _bFinal ? Final : Idle;
     _dTasks.clear();
     ++_uGeneration;  // whoever waits for one of those tasks is told it failed

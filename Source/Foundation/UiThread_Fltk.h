@@ -46,6 +46,11 @@ public:
     // the user.
     bool Stopping() const;
 
+    // On the UI thread, after Fl::copy to the clipboard: X11 leaves the
+    // clipboard's content with its owner, so the thread keeps running to
+    // answer other programs' pastes until one of them takes the clipboard.
+    void ServeClipboard();
+
     // The module is being unloaded: the thread ends for good.
     void Shutdown();
 
@@ -56,6 +61,8 @@ private:
     void RunTasks();
     static void Wake(void*);
     static void Poll(void*);
+    void CheckClipboard();
+    void GiveUpSelections();
     void Stop(std::unique_lock<std::mutex>& hold);
 
     mutable std::mutex _mLock;
@@ -75,6 +82,7 @@ private:
     std::string _sFailedDisplay;                  // the DISPLAY that could not be opened; under _mProbeLock
     ::_XDisplay* _pDisplay = nullptr;             // the connection FLTK is given
     std::vector<std::function<void()>> _vGraves;  // the UI thread's only
+    bool _bServingClipboard = false;              // the UI thread's only; counts as a user
 };
 
 }  // namespace ui

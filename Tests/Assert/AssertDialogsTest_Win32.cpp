@@ -45,13 +45,16 @@ std::string TextOf(HWND window)
     return Narrow(text);
 }
 
-std::string ClipboardText()
+std::string ClipboardText(UINT format = CF_TEXT)
 {
     std::string text;
     if (!OpenClipboard(nullptr))
         return "<clipboard not opened>";
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        text = static_cast<const char*>(GlobalLock(data));
+    if (HANDLE data = GetClipboardData(format)) {
+        if (format == CF_UNICODETEXT)
+            text = Narrow(static_cast<const wchar_t*>(GlobalLock(data)));
+        else
+            text = static_cast<const char*>(GlobalLock(data));
         GlobalUnlock(data);
     }
     CloseClipboard();
@@ -107,14 +110,30 @@ class AssertDialogsTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        // A failed test must not leave an asserting thread waiting for ever.
-        for (auto& answer : answers) {
-            while (answer.valid() && answer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
-                if (HWND dialog = FindDialog(false))
-                    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
+        // A failed test must not leave an asserting thread waiting for ever:
+        // every assert dialog of this process is answered.
+        for (int round = 0; round < 100 && !AllAnswered(); ++round) {
+            EnumWindows(
+                [](HWND window, LPARAM) {
+                    DWORD process = 0;
+                    GetWindowThreadProcessId(window, &process);
+                    wchar_t name[16] = {};
+                    GetClassNameW(window, name, 16);
+                    if (process == GetCurrentProcessId() && std::wstring(name) == L"#32770")
+                        PostMessageW(window, WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+                    return TRUE;
+                },
+                0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
+    }
+
+    bool AllAnswered()
+    {
+        for (auto& answer : answers)
+            if (answer.valid() && answer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+                return false;
+        return true;
     }
 
     // Asserts on a thread of its own, which sits in the dialog's loop.
@@ -263,6 +282,7 @@ TEST_F(AssertDialogsTest, CopyTextPutsPlainLinesOnTheClipboardAndKeepsTheDialog)
     ASSERT_NE(dialog, nullptr);
     Press(dialog, 1008);
     EXPECT_EQ(ClipboardText(), kBasicText);
+    EXPECT_EQ(ClipboardText(CF_UNICODETEXT), kBasicText);
     EXPECT_TRUE(IsWindow(dialog));
     Press(dialog, 1002);
     EXPECT_EQ(Answer(answer), Ignore);
@@ -413,10 +433,14 @@ TEST_F(AssertDialogsTest, BothDialogsAreOnTheScreen)
         auto* pixels = static_cast<unsigned char*>(bits);  // blue, green, red, unused
         for (int i = 0; i < width * height; ++i)
             pixels[i * 4 + 3] = 255;  // opaque, for viewers that read the fourth byte as alpha
-        int dark = 0;
-        for (int i = 0; i < width * height; ++i)
-            if (pixels[i * 4] < 60 && pixels[i * 4 + 1] < 60 && pixels[i * 4 + 2] < 60)
+        int dark = 0, face = 0;
+        for (int i = 0; i < width * height; ++i) {
+            const unsigned char* p = pixels + i * 4;
+            if (p[0] < 60 && p[1] < 60 && p[2] < 60)
                 ++dark;
+            if (p[0] >= 170 && p[0] <= 250 && p[0] == p[1] && p[0] == p[2])
+                ++face;
+        }
         const std::string name = std::string(folder ? folder : ".") + "/assert-dialog-" +
                                  (handler == &basic ? "basic" : "advanced") + "-windows.bmp";
         std::ofstream shot(name, std::ios::binary);
@@ -432,6 +456,7 @@ TEST_F(AssertDialogsTest, BothDialogsAreOnTheScreen)
         DeleteDC(memory);
         ReleaseDC(nullptr, screen);
         EXPECT_GE(dark, 200) << "the dialog's text is drawn: " << name;
+        EXPECT_GE(face, width * height / 3) << "the dialog's face is drawn: " << name;
         Press(dialog, 1002);
         EXPECT_EQ(Answer(answer), Ignore);
     }
