@@ -5,11 +5,14 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <chrono>
@@ -114,7 +117,8 @@ std::string ReadAll(const std::string& path)
 // Runs gdb on this process. Its output goes to a file, not a pipe: gdb
 // stops every thread here, the one that would read a pipe included, and a
 // full pipe would then stop gdb for good.
-GdbRun RunGdb(const std::string& gdb, const std::vector<std::string>& arguments, const std::string& log)
+GdbRun RunGdb(const std::string& gdb, const std::vector<std::string>& arguments, const std::string& log,
+              unsigned long long room)
 {
     GdbRun run;
     std::vector<char*> argv;
@@ -141,6 +145,13 @@ GdbRun RunGdb(const std::string& gdb, const std::vector<std::string>& arguments,
         dup2(input, 0);
         dup2(output, 1);
         dup2(output, 2);
+        // A dump that would fill the disk stops short of it; gdb is told
+        // by a failed write, not killed by the signal.
+        const rlimit limit = {room, room};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGXFSZ, &ignore, nullptr);
         // None of the host's files go with gdb; the failure pipe closes at exec.
         const int keep = failed[1];
         if (keep > 3)
@@ -193,6 +204,18 @@ GdbRun RunGdb(const std::string& gdb, const std::vector<std::string>& arguments,
     return run;
 }
 
+// What a dump may take of the temporary directory's free space: all but a
+// twentieth, and at least 64 MiB are left for everyone else.
+unsigned long long RoomFor(const std::string& directory)
+{
+    struct statvfs file_system = {};
+    if (statvfs(directory.c_str(), &file_system) != 0)
+        return RLIM_INFINITY;
+    const unsigned long long free = static_cast<unsigned long long>(file_system.f_bavail) * file_system.f_frsize;
+    const unsigned long long keep = std::max(free / 20, 64ull << 20);
+    return free > keep ? free - keep : 0;
+}
+
 // gdb's last word on what went wrong, for the dialog's one line.
 std::string LastLine(const std::string& output)
 {
@@ -237,10 +260,11 @@ bool WriteMinidump(AssertThreadInfo& info, bool fullDump)
     const bool haveFilter = ReadFilter(filter);
     if (haveFilter)
         WriteFilter(fullDump ? kEverything : (filter & ~kAnonymousPrivate));
+    const unsigned long long room = RoomFor(directory);
     const GdbRun run = RunGdb(gdb,
                               {gdb, "--batch", "--nx", "-q", "-p", std::to_string(getpid()), "-ex",
                                "set use-coredump-filter on", "-ex", "gcore " + unfinished},
-                              work + "/gdb.log");
+                              work + "/gdb.log", room);
     if (haveFilter)
         WriteFilter(filter);
 
@@ -248,6 +272,10 @@ bool WriteMinidump(AssertThreadInfo& info, bool fullDump)
     if (!run.started) {
         info.minidump += "<Could not start gdb (" + std::string(std::strerror(run.error)) +
                          "); minidump could not be created>";
+    } else if (run.output.find("File too large") != std::string::npos ||
+               run.output.find("No space left") != std::string::npos) {
+        info.minidump += "<write operation failed (the dump would not fit in the " + std::to_string(room >> 20) +
+                         " MiB left free in " + directory + "); minidump could not be created>";
     } else if (run.output.find("Saved corefile") == std::string::npos || stat(unfinished.c_str(), &written) != 0 ||
                written.st_size == 0) {
         info.minidump += "<write operation failed (" + LastLine(run.output) + "); minidump could not be created>";
