@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <vector>
 
@@ -66,15 +67,28 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     VexirBench::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    // ./dev bench gathers every program's comparisons into one table.
+    const char* summaryPath = std::getenv("VEXIR_BENCH_SUMMARY");
+    std::FILE* summary = summaryPath ? std::fopen(summaryPath, "a") : nullptr;
     for (const VexirBench::Comparison& comparison : VexirBench::Comparisons()) {
         const double* ours = reporter.Rate(comparison.ours);
         const double* peer = reporter.Rate(comparison.peer);
-        if (!ours || !peer || *peer <= 0)
+        if (!ours || !peer || *peer <= 0) {
+            if (summary)
+                std::fprintf(summary, "%s\t-\t-\t-\t%.2f\tnot measured\n", comparison.title.c_str(),
+                             comparison.target);
             continue;
+        }
         const double ratio = *ours / *peer;
+        const char* verdict = ratio >= comparison.target ? "met" : "MISSED";
         std::printf("%s: %.2f (target %s %.2f) %s\n", comparison.title.c_str(), ratio, ">=", comparison.target,
-                    ratio >= comparison.target ? "met" : "MISSED");
+                    verdict);
+        if (summary)
+            std::fprintf(summary, "%s\t%.4g/s\t%.4g/s\t%.2f\t%.2f\t%s\n", comparison.title.c_str(), *ours, *peer,
+                         ratio, comparison.target, verdict);
     }
+    if (summary)
+        std::fclose(summary);
     benchmark::Shutdown();
     return 0;
 }
