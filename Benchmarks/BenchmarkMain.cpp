@@ -29,15 +29,24 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            const auto rate = run.counters.find("items_per_second");
-            if (rate == run.counters.end())
-                continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || run.run_type == Run::RT_Iteration)
-                (median ? medians : singles)[run.run_name.str()] = rate->second.value;
+            if (!median && run.run_type != Run::RT_Iteration)
+                continue;
+            const std::string name = run.run_name.str();
+            const auto rate = run.counters.find("items_per_second");
+            if (rate != run.counters.end()) {
+                (median ? medians : singles)[name] = rate->second.value;
+                Measured(name, Format("%.4g/s", rate->second.value));
+            } else {
+                Measured(name, Format("%.4g ", run.GetAdjustedRealTime()) + benchmark::GetTimeUnitString(run.time_unit));
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
+
+    // Every benchmark's figure, in the order they ran: a rate, or a time
+    // per iteration for those that count no items.
+    std::vector<std::pair<std::string, std::string>> measures;
 
     const double* Rate(const std::string& name) const
     {
@@ -50,6 +59,23 @@ public:
     }
 
 private:
+    static std::string Format(const char* format, double value)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, format, value);
+        return text;
+    }
+
+    void Measured(const std::string& name, const std::string& figure)
+    {
+        for (auto& measure : measures)
+            if (measure.first == name) {
+                measure.second = figure;  // the median replaces the single runs
+                return;
+            }
+        measures.emplace_back(name, figure);
+    }
+
     std::map<std::string, double> medians, singles;
 };
 
@@ -86,6 +112,14 @@ int main(int argc, char** argv)
         if (summary)
             std::fprintf(summary, "%s\t%.4g/s\t%.4g/s\t%.2f\t%.2f\t%s\n", comparison.title.c_str(), *ours, *peer,
                          ratio, comparison.target, verdict);
+    }
+    // The benchmarks that no comparison covers still belong in the table.
+    for (const auto& measure : reporter.measures) {
+        bool compared = false;
+        for (const VexirBench::Comparison& comparison : VexirBench::Comparisons())
+            compared = compared || comparison.ours == measure.first || comparison.peer == measure.first;
+        if (summary && !compared)
+            std::fprintf(summary, "%s\t%s\t-\t-\t-\tno peer\n", measure.first.c_str(), measure.second.c_str());
     }
     if (summary)
         std::fclose(summary);

@@ -25,6 +25,9 @@ if(TARGET VexirCoreUi)
   install(TARGETS VexirCoreUi LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Ui)
 endif()
 
+# The prefix as seen from the .pc file, so that it holds wherever it lies.
+file(RELATIVE_PATH VEXIR_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" VEXIR_PC_TO_PREFIX "${VEXIR_PC_TO_PREFIX}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/vexircore.pc.in ${CMAKE_BINARY_DIR}/vexircore.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/vexircore.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Core)
 

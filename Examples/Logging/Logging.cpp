@@ -14,7 +14,8 @@ int main()
     IMgrConsole* consoles = Vexir::GetMgrConsole();
     consoles->SetVerbosity(IConsole::Verbose);
 
-    // Asking for a console opens it; the standard-output one is open already.
+    // Asking for a console opens it.
+    consoles->GetConsole(IMgrConsole::Stdout);
     auto* file = static_cast<Vexir::IFileConsoleInterface*>(
         consoles->GetConsole(IMgrConsole::File)->GetInterface(InterfaceBase::File));
     file->SetDirectory(".");

@@ -66,7 +66,7 @@ unsigned long HashedString::HashName(const char* text)
 
 const char* GetVexirVersionString()
 {
-    static const char* const s_version = "Parvon SDK 1.4.100.692";
+    static const char* const s_version = "Parvon SDK " VEXIR_VERSION_TEXT;  // the build's version
     return s_version;
 }
 

@@ -22,7 +22,7 @@ dpkg-deb -f "$ui" Depends | grep -q "vexircore (= $version)" || fail "vexircore-
 contents=$(dpkg-deb -c "$core")
 for file in usr/lib/libVexirCore.so.1 usr/include/Vexir/Console.h usr/include/Vexir/VexirExport.h \
             usr/lib/cmake/VexirCore/VexirCoreConfig.cmake usr/lib/pkgconfig/vexircore.pc usr/bin/vexir usr/bin/RemoteConsole; do
-  grep -q "\./$file" <<<"$contents" || fail "vexircore lacks $file"
+  grep -qE "\./${file//./\\.}( |$)" <<<"$contents" || fail "vexircore lacks $file"
 done
 ! grep -q VexirCoreUi <<<"$contents" || fail "vexircore holds the UI module"
 dpkg-deb -c "$ui" | grep -q './usr/lib/libVexirCoreUi.so' || fail "vexircore-ui lacks the UI module"
@@ -38,6 +38,7 @@ cmake --build "$work/examples" > "$work/build.log" 2>&1 || { cat "$work/build.lo
 mkdir "$work/run"
 cd "$work/run"
 "$work/examples/Logging" > logging.out 2>&1 || { cat logging.out; fail "Logging"; }
+grep -q 'camera at' logging.out || { cat logging.out; fail "Logging wrote nothing to the standard output"; }
 grep -q 'scene loaded' Logging.log || fail "Logging wrote no log file"
 "$work/examples/Assets" > assets.out 2>&1 || { cat assets.out; fail "Assets"; }
 grep -q 'poem.txt: .*4 lines' assets.out || { cat assets.out; fail "Assets' output"; }
@@ -54,8 +55,22 @@ flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs vexir
 g++ -std=c++17 host.cpp $flags -Wl,-rpath,"$prefix/lib" -o host || fail "building with pkg-config"
 [ "$(./host)" = "Parvon SDK $version" ] || fail "the pkg-config host says $(./host)"
 
-# The packaged tool runs, and the library finds the packaged UI module
-# beside itself (without a display it says so, rather than that the module
-# is missing).
+# The packaged tool runs, and the library loads the packaged UI module from
+# beside itself: without a display the window console says that, not that
+# the module is missing.
 "$prefix/bin/vexir" --help > /dev/null 2>&1 || fail "the packaged vexir tool"
+cat > window.cpp <<'CPP'
+#include <Vexir/Console.h>
+int main()
+{
+    Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+    consoles->GetConsole(Vexir::IMgrConsole::Stdout);
+    auto* window = static_cast<Vexir::IUIConsoleInterface*>(
+        consoles->GetConsole(Vexir::IMgrConsole::Windows)->GetInterface(Vexir::InterfaceBase::UI));
+    return window->Show(nullptr, 0) ? 1 : 0;
+}
+CPP
+g++ -std=c++17 window.cpp $flags -Wl,-rpath,"$prefix/lib" -o window || fail "building the window host"
+env -u DISPLAY ./window > window.out 2>&1 || { cat window.out; fail "the window host"; }
+grep -q 'Window console: no display' window.out || { cat window.out; fail "the packaged UI module was not loaded"; }
 echo "The packages install, build hosts both ways, and run."
