@@ -4,6 +4,16 @@ namespace Vexir {
 
 const char kCollectingCallStack[] = "Collecting Call Stack Data, please wait...";
 
+AssertDialogData SiteData(const char* expression, int line, const char* file, const char* message)
+{
+    AssertDialogData data;
+    data.message = message;
+    data.expression = expression;
+    data.line = line;
+    data.file = file;
+    return data;
+}
+
 const std::string& BuildAssertText(AssertDialogData& data, bool forDisplay)
 {
     std::string text;

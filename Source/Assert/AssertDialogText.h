@@ -27,6 +27,9 @@ struct AssertDialogData {
     NativeWindowHandle parent = nullptr;
 };
 
+// The data of one assertion, as HandleAssert was given it.
+AssertDialogData SiteData(const char* expression, int line, const char* file, const char* message);
+
 // "\"message\"\n\nExpression: \"expression\"\nFile: file\nLine: line\n", the
 // first two paragraphs only when there is a message or an expression. Stored
 // in data.text; with `forDisplay`, in the Windows edit control's "\r\n" form.

@@ -1,6 +1,7 @@
 #include "Assert/AssertDialog_Fltk.h"
 
 // Ours first: X11's headers define Above and Below as macros.
+#include "Assert/AssertDialogIds.h"
 #include "Foundation/UiTestAccess.h"
 #include "Foundation/UiThread_Fltk.h"
 
@@ -35,22 +36,7 @@ namespace {
 // The answers, as the library's AssertResponse has them.
 const int kIgnore = 0, kIgnoreAlways = 1, kBreak = 2, kNotShown = -1;
 
-enum ControlId : int {
-    kBasicText = 1001,
-    kIgnoreButton = 1002,
-    kIgnoreAlwaysButton = 1003,
-    kDebugButton = 1004,
-    kCreateMinidump = 1006,
-    kCopyText = 1008,
-    kFileField = 1011,
-    kLineField = 1012,
-    kExpressionField = 1013,
-    kDescriptionField = 1014,
-    kMinidumpField = 1015,
-    kCopyMinidump = 1016,
-    kCallStackField = 1017,
-    kFullDump = 1018,
-};
+using namespace assertdialog;
 
 const char kCaption[] = "Vexir Assertion Failed";
 const char kIntroduction[] =

@@ -60,11 +60,7 @@ int ShowDialog(ui::AssertDialogContent& content, AssertDialogData& data, AssertT
 int AssertHandler_BasicWin::HandleAssert(const char* expression, int line, const char* file, const char* message)
 {
     AssertThreadInfo info;
-    AssertDialogData data;
-    data.message = message;
-    data.expression = expression;
-    data.line = line;
-    data.file = file;
+    AssertDialogData data = SiteData(expression, line, file, message);
     ui::AssertDialogContent content;
     content.owner = reinterpret_cast<unsigned long>(_hParent);
     content.text = BuildAssertText(data, false);
@@ -75,11 +71,7 @@ int AssertHandler_BasicWin::HandleAssert(const char* expression, int line, const
 int AssertHandler_AdvancedWin::HandleAssert(const char* expression, int line, const char* file, const char* message)
 {
     AssertThreadInfo info;
-    AssertDialogData data;
-    data.message = message;
-    data.expression = expression;
-    data.line = line;
-    data.file = file;
+    AssertDialogData data = SiteData(expression, line, file, message);
     data.threadInfo = &info;
     data.parent = _hParent;
     // The asserting thread is this one, stopped here until the user answers:

@@ -12,6 +12,7 @@
 
 #include <Vexir/Assert.h>
 
+#include "Assert/AssertDialogIds.h"
 #include "Assert/AssertDialogText.h"
 #include "Assert/LenientText_Win32.h"
 #include "Foundation/LibraryModule_Win32.h"
@@ -20,22 +21,7 @@ namespace Vexir {
 
 namespace {
 
-enum ControlId : int {
-    kBasicText = 1001,
-    kIgnore = 1002,
-    kIgnoreAlways = 1003,
-    kDebug = 1004,
-    kCreateMinidump = 1006,
-    kCopyText = 1008,
-    kFileField = 1011,
-    kLineField = 1012,
-    kExpressionField = 1013,
-    kDescriptionField = 1014,
-    kMinidumpField = 1015,
-    kCopyMinidump = 1016,
-    kCallStackField = 1017,
-    kFullDump = 1018,
-};
+using namespace assertdialog;
 
 const int kBasicDialog = 101;
 const int kAdvancedDialog = 102;
@@ -152,13 +138,13 @@ INT_PTR CALLBACK BasicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case kIgnore:
+        case kIgnoreButton:
             EndDialog(dialog, Ignore);
             return FALSE;
-        case kIgnoreAlways:
+        case kIgnoreAlwaysButton:
             EndDialog(dialog, IgnoreAlways);
             return FALSE;
-        case kDebug:
+        case kDebugButton:
             EndDialog(dialog, Break);
             return FALSE;
         case kCopyText:
@@ -204,13 +190,13 @@ INT_PTR CALLBACK AdvancedDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case kIgnore:
+        case kIgnoreButton:
             EndDialog(dialog, Ignore);
             break;
-        case kIgnoreAlways:
+        case kIgnoreAlwaysButton:
             EndDialog(dialog, IgnoreAlways);
             break;
-        case kDebug:
+        case kDebugButton:
             EndDialog(dialog, Break);
             break;
         case kCreateMinidump:
@@ -328,11 +314,7 @@ const DWORD kCollectorWait = 10000;
 
 int AssertHandler_BasicWin::HandleAssert(const char* expression, int line, const char* file, const char* message)
 {
-    AssertDialogData data;
-    data.message = message;
-    data.expression = expression;
-    data.line = line;
-    data.file = file;
+    AssertDialogData data = SiteData(expression, line, file, message);
     return static_cast<int>(DialogBoxParamW(LibraryModule(), MAKEINTRESOURCEW(kBasicDialog), _hParent,
                                             &BasicDialogProc, reinterpret_cast<LPARAM>(&data)));
 }
@@ -340,11 +322,7 @@ int AssertHandler_BasicWin::HandleAssert(const char* expression, int line, const
 int AssertHandler_AdvancedWin::HandleAssert(const char* expression, int line, const char* file, const char* message)
 {
     AssertThreadInfo info;
-    AssertDialogData data;
-    data.message = message;
-    data.expression = expression;
-    data.line = line;
-    data.file = file;
+    AssertDialogData data = SiteData(expression, line, file, message);
     data.threadInfo = &info;
     data.parent = _hParent;
     auto* job = new CallStackJob;

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "Screenshot.h"
 #include "UiModuleTestAccess.h"
 
 namespace {
@@ -327,25 +328,11 @@ TEST_F(AssertDialogsTest, BothDialogsAreOnTheScreen)
         int dark = 0, face = 0;
         for (int look = 0; look < 20 && (dark < 200 || face < dialog.width * dialog.height / 3); ++look) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            const std::string crop = std::to_string(dialog.width) + "x" + std::to_string(dialog.height) + "+" +
-                                     std::to_string(dialog.x) + "+" + std::to_string(dialog.y);
-            ASSERT_EQ(std::system(("import -window root -crop " + crop + " -depth 8 " + shot).c_str()), 0);
-            std::ifstream file(shot, std::ios::binary);
-            std::string magic;
-            int width = 0, height = 0, maximum = 0;
-            file >> magic >> width >> height >> maximum;
-            file.get();
-            ASSERT_EQ(magic, "P6");
-            ASSERT_EQ(width, dialog.width);
-            std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
-            file.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
-            dark = face = 0;
-            for (std::size_t i = 0; i < pixels.size(); i += 3) {
-                if (pixels[i] < 60 && pixels[i + 1] < 60 && pixels[i + 2] < 60)
-                    ++dark;
-                if (pixels[i] >= 170 && pixels[i] <= 250 && pixels[i] == pixels[i + 1] && pixels[i] == pixels[i + 2])
-                    ++face;
-            }
+            VexirTest::Screenshot screen;
+            ASSERT_TRUE(VexirTest::TakeScreenshot(dialog.x, dialog.y, dialog.width, dialog.height, shot, screen));
+            ASSERT_EQ(screen.width, dialog.width);
+            dark = screen.Count(VexirTest::IsNearBlack);
+            face = screen.Count(VexirTest::IsLightGrey);
         }
         EXPECT_GE(dark, 200) << "the dialog's text is drawn: " << shot;
         EXPECT_GE(face, dialog.width * dialog.height / 3) << "the dialog's grey face is drawn: " << shot;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Assert/AssertDialogText.h"
+#include "Screenshot.h"
 
 namespace {
 
@@ -416,45 +417,12 @@ TEST_F(AssertDialogsTest, BothDialogsAreOnTheScreen)
         RECT rect = {};
         GetWindowRect(dialog, &rect);
         const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        ASSERT_NE(bitmap, nullptr);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        EXPECT_TRUE(BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY));
-        GdiFlush();
-        auto* pixels = static_cast<unsigned char*>(bits);  // blue, green, red, unused
-        for (int i = 0; i < width * height; ++i)
-            pixels[i * 4 + 3] = 255;  // opaque, for viewers that read the fourth byte as alpha
-        int dark = 0, face = 0;
-        for (int i = 0; i < width * height; ++i) {
-            const unsigned char* p = pixels + i * 4;
-            if (p[0] < 60 && p[1] < 60 && p[2] < 60)
-                ++dark;
-            if (p[0] >= 170 && p[0] <= 250 && p[0] == p[1] && p[0] == p[2])
-                ++face;
-        }
         const std::string name = std::string(folder ? folder : ".") + "/assert-dialog-" +
                                  (handler == &basic ? "basic" : "advanced") + "-windows.bmp";
-        std::ofstream shot(name, std::ios::binary);
-        BITMAPFILEHEADER header = {};
-        header.bfType = 0x4D42;
-        header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-        header.bfSize = header.bfOffBits + static_cast<DWORD>(width * height * 4);
-        shot.write(reinterpret_cast<const char*>(&header), sizeof header);
-        shot.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-        shot.write(static_cast<const char*>(bits), width * height * 4);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
+        VexirTest::Screenshot shot;
+        ASSERT_TRUE(VexirTest::TakeScreenshot(rect.left, rect.top, width, height, name, shot));
+        const int dark = shot.Count(VexirTest::IsNearBlack);
+        const int face = shot.Count(VexirTest::IsLightGrey);
         EXPECT_GE(dark, 200) << "the dialog's text is drawn: " << name;
         EXPECT_GE(face, width * height / 3) << "the dialog's face is drawn: " << name;
         Press(dialog, 1002);

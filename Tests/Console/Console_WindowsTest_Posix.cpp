@@ -26,6 +26,7 @@
 #include "ConsoleFixture.h"
 #include "Foundation/UiTestAccess.h"
 #include "ScratchDirectory.h"
+#include "Screenshot.h"
 #include "UiModuleTestAccess.h"
 
 // After ours: X11's headers define Above and Below as macros.
@@ -394,19 +395,12 @@ TEST_F(Console_WindowsTest, TheErrorLineIsRedOnTheScreen)
     // The server draws when it gets to it: a few looks, until the line is there.
     for (int look = 0; look < 20 && red <= 50; ++look) {
         access->Flush();
-        ASSERT_EQ(std::system(("import -window root -depth 8 " + shot).c_str()), 0) << "ImageMagick's import";
-        std::ifstream file(shot, std::ios::binary);
-        std::string magic;
-        int width = 0, height = 0, maximum = 0;
-        file >> magic >> width >> height >> maximum;
-        file.get();
-        ASSERT_EQ(magic, "P6");
-        std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
-        file.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+        VexirTest::Screenshot screen;
+        ASSERT_TRUE(VexirTest::TakeScreenshot(0, 0, 0, 0, shot, screen)) << "ImageMagick's import";
         red = grey = elsewhereRed = 0;
-        for (int row = 0; row < height; ++row)
-            for (int column = 0; column < width; ++column) {
-                const unsigned char* p = &pixels[(static_cast<std::size_t>(row) * width + column) * 3];
+        for (int row = 0; row < screen.height; ++row)
+            for (int column = 0; column < screen.width; ++column) {
+                const unsigned char* p = screen.At(column, row);
                 const bool inside = column >= x && column < x + 640 && row >= y && row < y + 300;
                 const bool isRed = p[0] >= 150 && p[1] <= 60 && p[2] <= 60;
                 if (isRed)

@@ -21,6 +21,7 @@
 
 #include "ChildProcess.h"
 #include "ConsoleFixture.h"
+#include "Screenshot.h"
 
 namespace {
 
@@ -396,43 +397,20 @@ TEST_F(Console_WindowsTest, TheErrorLineIsRedOnTheScreen)
     RECT rect = {};
     GetWindowRect(Window(), &rect);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(bitmap, nullptr);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    ASSERT_TRUE(BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY));
-    GdiFlush();
-    const auto* pixels = static_cast<const unsigned char*>(bits);  // blue, green, red, unused
-    int red = 0, grey = 0;
-    for (int i = 0; i < width * height; ++i) {
-        const unsigned char* p = pixels + i * 4;
-        if (p[2] >= 150 && p[1] <= 60 && p[0] <= 60)
-            ++red;
-        if (p[2] == 200 && p[1] == 200 && p[0] == 200)
-            ++grey;
-    }
     // Kept for a person to look at.
     const char* folder = std::getenv("VEXIR_TEST_OUTPUT");
-    std::ofstream shot(std::string(folder ? folder : ".") + "/console-window-windows.bmp", std::ios::binary);
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(width * height * 4);
-    shot.write(reinterpret_cast<const char*>(&header), sizeof header);
-    shot.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    shot.write(static_cast<const char*>(bits), width * height * 4);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    VexirTest::Screenshot shot;
+    ASSERT_TRUE(VexirTest::TakeScreenshot(rect.left, rect.top, width, height,
+                                          std::string(folder ? folder : ".") + "/console-window-windows.bmp", shot));
+    int red = 0, grey = 0;
+    for (int row = 0; row < shot.height; ++row)
+        for (int column = 0; column < shot.width; ++column) {
+            const unsigned char* p = shot.At(column, row);
+            if (p[0] >= 150 && p[1] <= 60 && p[2] <= 60)
+                ++red;
+            if (p[0] == 200 && p[1] == 200 && p[2] == 200)
+                ++grey;
+        }
     EXPECT_GT(red, 50) << "the error line's pixels";
     EXPECT_GT(grey, 640 * 100) << "the control's background";
 }
