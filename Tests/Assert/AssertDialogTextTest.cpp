@@ -7,14 +7,10 @@ namespace {
 
 using namespace Vexir;
 
+// In the order the tests read best: message first.
 AssertDialogData Data(const char* message, const char* expression, const char* file, int line)
 {
-    AssertDialogData data;
-    data.message = message;
-    data.expression = expression;
-    data.file = file;
-    data.line = line;
-    return data;
+    return SiteData(expression, line, file, message);
 }
 
 TEST(AssertDialogText, ParagraphsAppearOnlyForWhatTheSiteGave)
