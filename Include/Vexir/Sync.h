@@ -6,6 +6,15 @@
 ///
 /// Every operation may be called from any thread. Timeouts are in milliseconds;
 /// kInfinite waits for ever.
+///
+/// The rule for the whole library, which these objects keep: a host's thread
+/// never waits on anything outside the process (a peer, a display, a pipe, a
+/// child program, another process's lock) without a bound, never waits on
+/// anything slower than a system call while it holds the console manager's
+/// lock, and is never ended by the library (no signal, no exception, no abort).
+/// The waits without a bound that these classes offer are the caller's choice:
+/// kInfinite, and Mutex, ReadWriteLock and ConditionVariable, which serve the
+/// threads of one process.
 #pragma once
 
 #include <Vexir/Platform.h>
@@ -56,10 +65,17 @@ private:
 /// A kernel mutex that can be waited on with a timeout and, when named, is shared
 /// by every process that opens the same name.
 ///
-/// Linux: a named mutex lives in shared memory ("/vexir.<name>") and is removed
-/// when the last process that opened it closes it. When a process dies while
-/// owning it, the next Acquire returns false but leaves the caller the owner,
-/// exactly like an abandoned mutex on Windows.
+/// Linux: a named mutex or event lives in a small file "vexir.<uid>.<name>" of
+/// /dev/shm, so names are shared by the processes of one user, as Windows
+/// keeps them within a session; "%" and "/" in a name are escaped, so every
+/// name is an object of its own. A name whose file name would be longer than
+/// 255 bytes makes no object. Every process holding a name holds a lock on
+/// its file that the kernel drops when the process ends, however it ends; the
+/// object lasts while anyone holds it and is then removed, and whoever opens a
+/// name nobody holds starts it afresh, so nothing a killed process left behind
+/// is ever trusted. A forked child holds the names it inherited of its own.
+/// When a process dies while owning the mutex, the next Acquire returns false
+/// but leaves the caller the owner, exactly like an abandoned mutex on Windows.
 ///
 /// Under a name that an Event holds no mutex is made, as on Windows: every
 /// Acquire returns false at once and Release does nothing.
@@ -88,6 +104,9 @@ private:
 /// processes as named mutexes are. Under a name that a MutexWaitable holds no
 /// event is made, as on Windows: every Wait returns false at once and Set, Reset
 /// and Pulse do nothing.
+///
+/// Linux: the event takes no lock; a waiter that is killed or stopped while it
+/// waits holds up nobody, and Set, Reset and Pulse never wait.
 class VEXIR_API Event : private Uncopyable {
 public:
     /// A manual-reset event stays signalled until Reset; an automatic one is

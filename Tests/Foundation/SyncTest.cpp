@@ -1,5 +1,4 @@
 #include <Vexir/Sync.h>
-#include <Vexir/Utf8Util.h>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-#include "ChildProcess.h"
 
 namespace {
 
@@ -35,8 +33,6 @@ private:
     std::atomic<bool> _bDone{false};
     std::thread _thread;
 };
-
-std::wstring Wide(const std::string& text) { return utf8util::Utf8ToUtf16(text); }
 
 TEST(SyncThreads, MutexIsReentrantAndExcludesOtherThreads)
 {
@@ -160,84 +156,6 @@ TEST(SyncThreads, MutexWaitableTimesOutWhileAnotherThreadOwnsIt)
         });
     }
     EXPECT_EQ(result, 1);
-}
-
-TEST(Sync, NamedMutexIsSharedWithAnotherProcess)
-{
-    const std::string name = VexirTest::UniqueName("VexirTestMutex");
-    MutexWaitable mutex(Wide(name).c_str());
-    ASSERT_TRUE(mutex.Acquire(0));
-    VexirTest::ChildResult child = VexirTest::RunTestChild({"try-mutex", name});
-    ASSERT_TRUE(child.exited);
-    EXPECT_EQ(child.exitCode, 1) << "the other process got a mutex this one holds";
-    mutex.Release();
-    child = VexirTest::RunTestChild({"try-mutex", name});
-    EXPECT_EQ(child.exitCode, 0);
-}
-
-TEST(Sync, MutexOfADeadOwnerIsReportedAbandonedOnce)
-{
-    const std::string name = VexirTest::UniqueName("VexirTestAbandoned");
-    MutexWaitable mutex(Wide(name).c_str());
-    const VexirTest::ChildResult child = VexirTest::RunTestChild({"hold-mutex", name});
-    ASSERT_EQ(child.output, "holding\n");
-    EXPECT_FALSE(mutex.Acquire(2000)) << "an abandoned mutex must not look cleanly acquired";
-    // The caller owns it nevertheless; it is clean again from then on.
-    mutex.Release();
-    EXPECT_TRUE(mutex.Acquire(0));
-    mutex.Release();
-}
-
-TEST(Sync, NamedEventIsSetByAnotherProcess)
-{
-    const std::string name = VexirTest::UniqueName("VexirTestEvent");
-    Event event(false, false, Wide(name).c_str());
-    const VexirTest::ChildResult child = VexirTest::RunTestChild({"set-event", name});
-    ASSERT_EQ(child.exitCode, 0);
-    EXPECT_TRUE(event.Wait(0));
-    EXPECT_FALSE(event.Wait(0));
-}
-
-// A name belongs to the kind of object that took it first. Asking for the
-// other kind under it gives an object that does nothing, at once, and leaves the
-// first one as it was.
-TEST(Sync, EventCannotTakeTheNameOfAMutex)
-{
-    const std::string name = VexirTest::UniqueName("VexirTestMutexThenEvent");
-    MutexWaitable mutex(Wide(name).c_str());
-    const ManualTimer timer;
-    Event event(true, false, Wide(name).c_str());
-    EXPECT_LT(timer.Elapsed(), 1500.0) << "creating the event stalled";
-    event.Set();
-    EXPECT_FALSE(event.Wait(0)) << "the event works on the mutex's block";
-    event.Pulse();
-    event.Reset();
-    EXPECT_FALSE(event.Wait(10));
-
-    EXPECT_TRUE(mutex.Acquire(0)) << "the event's Set and Reset reached the mutex";
-    mutex.Release();
-}
-
-TEST(Sync, MutexCannotTakeTheNameOfAnEvent)
-{
-    const std::string name = VexirTest::UniqueName("VexirTestEventThenMutex");
-    Event event(true, false, Wide(name).c_str());
-    const ManualTimer timer;
-    MutexWaitable mutex(Wide(name).c_str());
-    EXPECT_LT(timer.Elapsed(), 1500.0) << "creating the mutex stalled";
-    EXPECT_FALSE(mutex.Acquire(0)) << "the mutex works on the event's block";
-    EXPECT_FALSE(mutex.Acquire(10));
-    mutex.Release();
-
-    EXPECT_FALSE(event.Wait(0));
-    event.Set();
-    EXPECT_TRUE(event.Wait(0));
-    EXPECT_TRUE(event.Wait(0)) << "a manual-reset event stays set";
-    // The name still opens the event itself.
-    Event again(false, false, Wide(name).c_str());
-    EXPECT_TRUE(again.Wait(0)) << "a second event of the name is not the first";
-    again.Reset();
-    EXPECT_FALSE(event.Wait(0));
 }
 
 TEST(Sync, ManualTimerMeasuresFromItsStart)

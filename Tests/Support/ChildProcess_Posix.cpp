@@ -5,11 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace VexirTest {
 
@@ -35,23 +37,38 @@ std::string TempFile(const std::string& content)
     return name;
 }
 
-std::string ReadAndRemove(const std::string& path)
+std::string ReadFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
-    unlink(path.c_str());
     return text.str();
 }
 
 }  // namespace
 
-ChildResult RunProgram(const std::string& name, const std::vector<std::string>& arguments, const std::string& input)
+struct RunningChild::State {
+    pid_t pid = -1;
+    bool reaped = false;
+    int status = 0;
+    std::string inputPath;
+    std::string outputPath;
+
+    bool Reap(bool block)
+    {
+        if (!reaped && pid > 0 && waitpid(pid, &status, block ? 0 : WNOHANG) == pid)
+            reaped = true;
+        return reaped;
+    }
+};
+
+RunningChild::RunningChild(const std::string& name, const std::vector<std::string>& arguments,
+                           const std::string& input)
+    : _pState(new State)
 {
-    ChildResult result;
     const std::string program = ProgramPath(name);
-    const std::string inputPath = TempFile(input);
-    const std::string outputPath = TempFile(std::string());
+    _pState->inputPath = TempFile(input);
+    _pState->outputPath = TempFile(std::string());
 
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
@@ -60,26 +77,75 @@ ChildResult RunProgram(const std::string& name, const std::vector<std::string>& 
     argv.push_back(nullptr);
 
     std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int in = open(inputPath.c_str(), O_RDONLY);
-        const int out = open(outputPath.c_str(), O_WRONLY | O_TRUNC);
+    _pState->pid = fork();
+    if (_pState->pid == 0) {
+        const int in = open(_pState->inputPath.c_str(), O_RDONLY);
+        const int out = open(_pState->outputPath.c_str(), O_WRONLY | O_TRUNC);
         dup2(in, 0);
         dup2(out, 1);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    if (pid > 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.started = true;
-        result.exited = WIFEXITED(status);
-        result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
-        result.trapped = WIFSIGNALED(status) && WTERMSIG(status) == SIGTRAP;
+}
+
+RunningChild::~RunningChild()
+{
+    Kill();
+    _pState->Reap(true);
+    unlink(_pState->inputPath.c_str());
+    unlink(_pState->outputPath.c_str());
+}
+
+bool RunningChild::Started() const { return _pState->pid > 0; }
+
+long RunningChild::Id() const { return _pState->pid; }
+
+bool RunningChild::WaitForOutput(const std::string& text, unsigned ms)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (ReadFile(_pState->outputPath).find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline || _pState->Reap(false))
+            return ReadFile(_pState->outputPath).find(text) != std::string::npos;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    unlink(inputPath.c_str());
-    result.output = ReadAndRemove(outputPath);
+    return true;
+}
+
+void RunningChild::Kill()
+{
+    if (Started() && !_pState->Reap(false)) {
+        kill(_pState->pid, SIGKILL);
+        kill(_pState->pid, SIGCONT);  // a stopped child dies only once it runs
+    }
+}
+
+ChildResult RunningChild::Finish(unsigned ms)
+{
+    ChildResult result;
+    result.started = Started();
+    if (!result.started)
+        return result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!_pState->Reap(false) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!_pState->reaped) {
+        result.timedOut = true;
+        Kill();
+        _pState->Reap(true);
+    }
+    const int status = _pState->status;
+    result.exited = !result.timedOut && WIFEXITED(status);
+    result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
+    result.trapped = !result.timedOut && WIFSIGNALED(status) && WTERMSIG(status) == SIGTRAP;
+    result.output = ReadFile(_pState->outputPath);
     return result;
+}
+
+ChildResult RunProgram(const std::string& name, const std::vector<std::string>& arguments, const std::string& input,
+                       unsigned ms)
+{
+    RunningChild child(name, arguments, input);
+    return child.Finish(ms);
 }
 
 std::string UniqueName(const std::string& stem)

@@ -40,14 +40,19 @@ std::wstring QuotedCommandLine(const std::wstring& program, const std::vector<st
     return line;
 }
 
-std::string ReadAll(HANDLE file)
+// Read through a handle of its own: the child's handle shares its file
+// position with any handle inherited from ours.
+std::string ReadAll(const std::wstring& path)
 {
     std::string text;
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
         text.append(buffer, got);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     // The child writes text mode: line ends become "\n" as on the other platforms.
     std::string lines;
     for (std::size_t i = 0; i < text.size(); ++i)
@@ -58,45 +63,102 @@ std::string ReadAll(HANDLE file)
 
 }  // namespace
 
-ChildResult RunProgram(const std::string& name, const std::vector<std::string>& arguments, const std::string& input)
-{
-    ChildResult result;
-    const std::wstring program = ProgramPath(name);
-    const std::wstring inputPath = TempPath();
-    const std::wstring outputPath = TempPath();
+struct RunningChild::State {
+    PROCESS_INFORMATION process{};
+    bool started = false;
+    std::wstring inputPath;
+    std::wstring outputPath;
+    HANDLE in = INVALID_HANDLE_VALUE;
+    HANDLE out = INVALID_HANDLE_VALUE;
+};
 
-    HANDLE in = OpenInheritable(inputPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+RunningChild::RunningChild(const std::string& name, const std::vector<std::string>& arguments,
+                           const std::string& input)
+    : _pState(new State)
+{
+    const std::wstring program = ProgramPath(name);
+    _pState->inputPath = TempPath();
+    _pState->outputPath = TempPath();
+
+    _pState->in = OpenInheritable(_pState->inputPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
     DWORD written = 0;
-    WriteFile(in, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-    SetFilePointer(in, 0, nullptr, FILE_BEGIN);
-    HANDLE out = OpenInheritable(outputPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+    WriteFile(_pState->in, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    SetFilePointer(_pState->in, 0, nullptr, FILE_BEGIN);
+    _pState->out = OpenInheritable(_pState->outputPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in;
-    startup.hStdOutput = out;
+    startup.hStdInput = _pState->in;
+    startup.hStdOutput = _pState->out;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process{};
     std::wstring commandLine = QuotedCommandLine(program, arguments);
-    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        result.started = true;
-        result.trapped = code == static_cast<DWORD>(EXCEPTION_BREAKPOINT);
-        result.exited = !result.trapped && (code & 0xC0000000u) != 0xC0000000u;
-        result.exitCode = static_cast<int>(code);
+    _pState->started = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &_pState->process) != FALSE;
+}
+
+RunningChild::~RunningChild()
+{
+    Kill();
+    if (_pState->started) {
+        WaitForSingleObject(_pState->process.hProcess, INFINITE);
+        CloseHandle(_pState->process.hThread);
+        CloseHandle(_pState->process.hProcess);
     }
-    result.output = ReadAll(out);
-    CloseHandle(in);
-    CloseHandle(out);
-    DeleteFileW(inputPath.c_str());
-    DeleteFileW(outputPath.c_str());
+    CloseHandle(_pState->in);
+    CloseHandle(_pState->out);
+    DeleteFileW(_pState->inputPath.c_str());
+    DeleteFileW(_pState->outputPath.c_str());
+}
+
+bool RunningChild::Started() const { return _pState->started; }
+
+long RunningChild::Id() const { return _pState->started ? static_cast<long>(_pState->process.dwProcessId) : -1; }
+
+bool RunningChild::WaitForOutput(const std::string& text, unsigned ms)
+{
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        if (ReadAll(_pState->outputPath).find(text) != std::string::npos)
+            return true;
+        if (GetTickCount64() > deadline || !_pState->started ||
+            WaitForSingleObject(_pState->process.hProcess, 0) == WAIT_OBJECT_0)
+            return ReadAll(_pState->outputPath).find(text) != std::string::npos;
+        Sleep(5);
+    }
+}
+
+void RunningChild::Kill()
+{
+    if (_pState->started && WaitForSingleObject(_pState->process.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(_pState->process.hProcess, 137);
+}
+
+ChildResult RunningChild::Finish(unsigned ms)
+{
+    ChildResult result;
+    result.started = _pState->started;
+    if (!result.started)
+        return result;
+    if (WaitForSingleObject(_pState->process.hProcess, ms) != WAIT_OBJECT_0) {
+        result.timedOut = true;
+        Kill();
+        WaitForSingleObject(_pState->process.hProcess, INFINITE);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(_pState->process.hProcess, &code);
+    result.trapped = !result.timedOut && code == static_cast<DWORD>(EXCEPTION_BREAKPOINT);
+    result.exited = !result.timedOut && !result.trapped && (code & 0xC0000000u) != 0xC0000000u;
+    result.exitCode = static_cast<int>(code);
+    result.output = ReadAll(_pState->outputPath);
     return result;
+}
+
+ChildResult RunProgram(const std::string& name, const std::vector<std::string>& arguments, const std::string& input,
+                       unsigned ms)
+{
+    RunningChild child(name, arguments, input);
+    return child.Finish(ms);
 }
 
 std::string UniqueName(const std::string& stem)

@@ -81,7 +81,38 @@ Vexir::IMgrConsole* ShowWindowConsole()
     return consoles;
 }
 
-int Run(const std::string& command, const char* argument)
+// Opens the named mutex, takes it, marks the shared file as held, and gives it
+// all back, `rounds` times. A mark found already set means another process
+// held the mutex at the same time; the exit code counts such overlaps.
+int ExclusionRounds(const char* name, const char* markPath, int rounds)
+{
+    std::FILE* mark = std::fopen(markPath, "r+b");
+    if (!mark)
+        return 100;
+    std::setvbuf(mark, nullptr, _IONBF, 0);
+    const std::wstring wideName = Wide(name);
+    int overlaps = 0;
+    for (int round = 0; round < rounds; ++round) {
+        Vexir::MutexWaitable mutex(wideName.c_str());
+        if (!mutex.Acquire(10000))
+            return 101;
+        char held = 0;
+        std::fseek(mark, 0, SEEK_SET);
+        if (std::fread(&held, 1, 1, mark) == 1 && held == '1')
+            ++overlaps;
+        std::fseek(mark, 0, SEEK_SET);
+        std::fputc('1', mark);
+        std::this_thread::yield();
+        std::fseek(mark, 0, SEEK_SET);
+        std::fputc('0', mark);
+        mutex.Release();
+    }
+    std::fclose(mark);
+    std::cout << overlaps << " overlaps" << std::endl;
+    return overlaps > 0 ? 1 : 0;
+}
+
+int Run(const std::string& command, const char* argument, int argc, char** argv)
 {
     if (command == "assert") {
         static bool s_bIgnoreAlways = false;
@@ -120,6 +151,22 @@ int Run(const std::string& command, const char* argument)
         Vexir::Event event(false, false, Wide(argument).c_str());
         event.Set();
         return 0;
+    }
+    if (command == "wait-event") {
+        // Waits on a named auto-reset event, as long as the test lets it.
+        Vexir::Event event(false, false, Wide(argument).c_str());
+        std::cout << "waiting" << std::endl;
+        return event.Wait(20000) ? 0 : 1;
+    }
+    if (command == "set-and-wait-event") {
+        Vexir::Event event(false, false, Wide(argument).c_str());
+        event.Set();
+        const bool taken = event.Wait(100);
+        std::cout << (taken ? "taken" : "not taken") << std::endl;
+        return 0;
+    }
+    if (command == "exclusion") {
+        return ExclusionRounds(argument, argc > 3 ? argv[3] : "", argc > 4 ? std::atoi(argv[4]) : 1000);
     }
     if (command == "log-and-die") {
         Vexir::IMgrConsole* consoles = LogToFileIn(argument);
@@ -198,5 +245,5 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return 100;
-    return Run(argv[1], argc > 2 ? argv[2] : "");
+    return Run(argv[1], argc > 2 ? argv[2] : "", argc, argv);
 }
