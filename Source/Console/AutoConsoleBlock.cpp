@@ -1,5 +1,8 @@
 #include <Vexir/Console.h>
 
+// The texts are plain text, never formats: a block named after a file such as
+// "scene%s.scn" must print that name, not read arguments that are not there.
+
 namespace Vexir {
 
 AutoConsoleBlock::AutoConsoleBlock(IMgrConsole* manager, IConsole::VerbosityLevel level,
@@ -7,7 +10,7 @@ AutoConsoleBlock::AutoConsoleBlock(IMgrConsole* manager, IConsole::VerbosityLeve
     : _pManager(manager), _eLevel(level), _sEndText(endText)
 {
     if (_pManager)
-        _pManager->BeginBlock(_eLevel, beginText.c_str());
+        _pManager->BeginBlock(_eLevel, "%s", beginText.c_str());
 }
 
 AutoConsoleBlock::AutoConsoleBlock(const AutoConsoleBlock& other) = default;
@@ -17,7 +20,7 @@ AutoConsoleBlock& AutoConsoleBlock::operator=(const AutoConsoleBlock& other) = d
 AutoConsoleBlock::~AutoConsoleBlock()
 {
     if (_pManager)
-        _pManager->EndBlock(_eLevel, _sEndText.c_str());
+        _pManager->EndBlock(_eLevel, "%s", _sEndText.c_str());
 }
 
 }  // namespace Vexir

@@ -15,7 +15,8 @@ TEST_F(AutoConsoleBlockTest, BeginsAtConstructionAndEndsAtDestruction)
 {
     VexirTest::TestConsole* console = AddTestConsole();
     try {
-        AutoConsoleBlock block(manager, IConsole::Info, "begin 100%%", "end");
+        // Plain texts: conversions in them are printed, never formatted.
+        AutoConsoleBlock block(manager, IConsole::Info, "scene%s%s%s%s.scn 100%%", "end %n%s");
         manager->PrintInfo("inside");
         throw std::runtime_error("leave by exception");
     } catch (const std::runtime_error&) {
@@ -23,10 +24,10 @@ TEST_F(AutoConsoleBlockTest, BeginsAtConstructionAndEndsAtDestruction)
     ASSERT_EQ(console->messages.size(), 3u);
     EXPECT_EQ(console->messages[0].kind, IConsole::BlockBegin);
     EXPECT_EQ(console->messages[0].level, IConsole::Info);
-    EXPECT_EQ(console->messages[0].text, "begin 100%");
+    EXPECT_EQ(console->messages[0].text, "scene%s%s%s%s.scn 100%%");
     EXPECT_EQ(console->messages[1].text, "inside");
     EXPECT_EQ(console->messages[2].kind, IConsole::BlockEnd);
-    EXPECT_EQ(console->messages[2].text, "end");
+    EXPECT_EQ(console->messages[2].text, "end %n%s");
 }
 
 TEST_F(AutoConsoleBlockTest, EachCopyEndsItsOwnBlock)
