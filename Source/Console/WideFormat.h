@@ -16,4 +16,8 @@ namespace Vexir {
 // that is not valid text, or a text beyond any sensible length).
 bool FormatWideMessage(std::wstring& text, const wchar_t* format, va_list args);
 
+// Gives back what formatting keeps between messages; called once the console
+// manager is closed, so that unloading the library leaves nothing behind.
+void ReleaseWideFormatting();
+
 }  // namespace Vexir

@@ -19,10 +19,11 @@ const std::size_t kLargestWideText = std::size_t(1) << 22;
 // host's locale has changed since. Messages are formatted under the console
 // manager's lock, which guards this too. Plain storage, so that a message
 // logged by an exit handler after the runtime's static destructors finds it.
+char s_aMadeFor[512];
+locale_t s_hLocale = nullptr;
+
 locale_t HostLocaleWithUtf8Text()
 {
-    static char s_aMadeFor[512];
-    static locale_t s_hLocale = nullptr;
     const char* host = setlocale(LC_ALL, nullptr);
     if (!host)
         host = "";
@@ -62,6 +63,13 @@ private:
 };
 
 }  // namespace
+
+void ReleaseWideFormatting()
+{
+    if (s_hLocale)
+        freelocale(s_hLocale);
+    s_hLocale = nullptr;
+}
 
 bool FormatWideMessage(std::wstring& text, const wchar_t* format, va_list args)
 {

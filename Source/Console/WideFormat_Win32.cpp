@@ -30,4 +30,6 @@ bool FormatWideMessage(std::wstring& text, const wchar_t* format, va_list args)
     return true;
 }
 
+void ReleaseWideFormatting() {}
+
 }  // namespace Vexir

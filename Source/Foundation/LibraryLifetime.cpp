@@ -10,6 +10,7 @@ static_assert(std::is_trivially_destructible_v<LibrarySingleton<int>>,
 void TearDownLibrary()
 {
     DestroyConsoleManager();
+    DestroyMemoryUsageLog();
     DestroyAssetManager();
     DestroyFileManager();
 }

@@ -75,11 +75,13 @@ union Immortal {
 };
 
 // Destroys the managers: consoles first (their last lines may still need the
-// others), then assets, then files. Called once, by the unload hook.
+// others), then the memory-usage log, assets, then files. Called once, by the
+// unload hook.
 void TearDownLibrary();
 
 // Each manager's part of the teardown, defined beside its singleton.
 void DestroyConsoleManager();
+void DestroyMemoryUsageLog();
 void DestroyAssetManager();
 void DestroyFileManager();
 

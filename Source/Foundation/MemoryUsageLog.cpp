@@ -1,5 +1,8 @@
 // The memory-usage log: records in memory under one process-wide lock, written
-// out as CSV only when asked.
+// out as CSV only when asked. The records and their lock live as the managers
+// do: a thread still sampling when main returns, or a host's exit handler that
+// samples, finds them whole; the library's unload hook empties and closes the
+// log, and every later call returns false.
 #include <Vexir/Files.h>
 #include <Vexir/Sync.h>
 #include <Vexir/SystemInfo.h>
@@ -15,6 +18,8 @@
 #include "Files/FileSystem.h"
 #include "Foundation/AutoMutexLock.h"
 #include "Foundation/CsvNumbers.h"
+#include "Foundation/ForkSafety.h"
+#include "Foundation/LibraryLifetime.h"
 
 namespace Vexir {
 
@@ -27,12 +32,46 @@ struct MemoryUsageRecord {
     MemoryInfo memory;
 };
 
-// Made at load, in this order: the lock, then the clock.
-Mutex s_mLock;
-ManualTimer s_tStart;
-std::vector<MemoryUsageRecord> s_lRecords;
+struct MemoryUsageState {
+    MemoryUsageState() { HoldAcrossFork(&lock, false); }
+
+    Mutex lock;
+    ManualTimer start;
+    std::vector<MemoryUsageRecord> records;
+    bool closed = false;
+};
+
+LibrarySingleton<MemoryUsageState> s_state;
 // Read without the lock by every MemoryUsageLog call.
 std::atomic<bool> s_bEnabled{false};
+
+// The state, locked, unless the library is going away.
+class OpenLog {
+public:
+    OpenLog() : _pState(s_state.Get())
+    {
+        if (_pState) {
+            _pState->lock.Acquire();
+            if (_pState->closed) {
+                _pState->lock.Release();
+                _pState = nullptr;
+            }
+        }
+    }
+    ~OpenLog()
+    {
+        if (_pState)
+            _pState->lock.Release();
+    }
+    OpenLog(const OpenLog&) = delete;
+    OpenLog& operator=(const OpenLog&) = delete;
+
+    MemoryUsageState* operator->() const { return _pState; }
+    explicit operator bool() const { return _pState != nullptr; }
+
+private:
+    MemoryUsageState* _pState;
+};
 
 const char kHeader[] =
     "timestamp,task,index,workingSetSizeKB,peakWorkingSetSizeKB,pagefileUsageKB,peakPagefileUsageKB,"
@@ -74,12 +113,12 @@ bool WriteAll(std::FILE* stream, const std::string& text)
 }
 
 // Stops at the first write that fails: the rest could not reach the file either.
-bool WriteRecords(std::FILE* stream)
+bool WriteRecords(std::FILE* stream, const std::vector<MemoryUsageRecord>& records)
 {
     if (!WriteAll(stream, kHeader))
         return false;
     std::string line;
-    for (const MemoryUsageRecord& record : s_lRecords) {
+    for (const MemoryUsageRecord& record : records) {
         line.clear();
         AppendRecord(line, record);
         if (!WriteAll(stream, line))
@@ -90,12 +129,24 @@ bool WriteRecords(std::FILE* stream)
 
 }  // namespace
 
+void DestroyMemoryUsageLog()
+{
+    s_state.Seal();
+    if (MemoryUsageState* state = s_state.Existing()) {
+        AutoMutexLock lock(&state->lock);
+        std::vector<MemoryUsageRecord>().swap(state->records);
+        state->closed = true;
+    }
+}
+
 void MemoryUsageLogEnable()
 {
     s_bEnabled = true;
-    AutoMutexLock lock(&s_mLock);
-    s_tStart.Reset();
-    s_lRecords.clear();
+    OpenLog log;
+    if (!log)
+        return;
+    log->start.Reset();
+    log->records.clear();
 }
 
 bool MemoryUsageLog(const char* task, int index)
@@ -104,9 +155,11 @@ bool MemoryUsageLog(const char* task, int index)
         return false;
     MemoryInfo memory;
     GetMemoryInfo(memory);
-    AutoMutexLock lock(&s_mLock);
+    OpenLog log;
+    if (!log)
+        return false;
     try {
-        s_lRecords.push_back({task ? task : "", index, static_cast<float>(s_tStart.Elapsed()), memory});
+        log->records.push_back({task ? task : "", index, static_cast<float>(log->start.Elapsed()), memory});
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -117,7 +170,9 @@ bool MemoryUsageLogDumpCSV(const char* path)
 {
     if (!s_bEnabled.load() || !path)
         return false;
-    AutoMutexLock lock(&s_mLock);
+    OpenLog log;
+    if (!log)
+        return false;
     // The path is UTF-8; the file manager's streams open it by its wide name
     // where the system wants one.
     std::FILE* stream = nullptr;
@@ -130,7 +185,7 @@ bool MemoryUsageLogDumpCSV(const char* path)
         return false;
     bool written = false;
     try {
-        written = WriteRecords(stream);
+        written = WriteRecords(stream, log->records);
     } catch (const std::bad_alloc&) {
         written = false;
     }
@@ -140,7 +195,7 @@ bool MemoryUsageLogDumpCSV(const char* path)
     written = std::fflush(stream) == 0 && !std::ferror(stream) && written;
     written = std::fclose(stream) == 0 && written;
     if (written)
-        s_lRecords.clear();
+        log->records.clear();
     return written;
 }
 

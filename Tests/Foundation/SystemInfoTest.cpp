@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "Foundation/CsvNumbers.h"
 #include "ScratchDirectory.h"
 
@@ -158,6 +159,15 @@ std::string WithoutTimestamps(const std::string& csv)
         start = end == std::string::npos ? csv.size() : end + 1;
     }
     return result;
+}
+
+// The log lives as long as the library: a thread still sampling while the
+// process exits finds it whole (AddressSanitizer sees any use after its end).
+TEST(MemoryUsageLog, AThreadSamplingAsTheProcessExitsIsSafe)
+{
+    const VexirTest::ChildResult child = VexirTest::RunTestChild({"sample-while-exiting"}, "", 60000);
+    EXPECT_TRUE(child.exited) << "ended by a signal";
+    EXPECT_EQ(child.exitCode, 0);
 }
 
 TEST(MemoryUsageLog, DumpsCsvAndEmptiesTheRecords)

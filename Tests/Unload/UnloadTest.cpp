@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
+#include <cstdlib>
+
 #include "DynamicLibrary.h"
 #include "TestConsole.h"
 
@@ -29,6 +33,23 @@ TEST(Unload, DeletesTheConsolesOfTheManager)
 
     EXPECT_TRUE(library.Unload());
     EXPECT_TRUE(deleted);
+}
+
+// Loaded and unloaded again and again, the library leaves nothing behind
+// (AddressSanitizer's leak check at exit sees what it would).
+TEST(Unload, LoadingAgainAndAgainLeavesNothingBehind)
+{
+    for (int round = 0; round < 3; ++round) {
+        VexirTest::DynamicLibrary library(VEXIR_LIBRARY_FILE);
+        ASSERT_TRUE(library.IsLoaded());
+        auto getManager = reinterpret_cast<GetMgrConsoleFunction>(library.Symbol("_ZN5Vexir13GetMgrConsoleEv"));
+        ASSERT_NE(getManager, nullptr);
+        auto* console = new VexirTest::TestConsole;
+        ASSERT_TRUE(getManager()->AddConsole(console));
+        getManager()->PrintInfo(L"wide text %ls, round %d", L"\u00e9", round);
+        ASSERT_EQ(console->messages.size(), 1u);
+        EXPECT_TRUE(library.Unload());
+    }
 }
 
 }  // namespace

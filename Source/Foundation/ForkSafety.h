@@ -1,0 +1,23 @@
+// Locks that a forked child must find free. A thread other than the one that
+// forks may hold such a lock at the moment of the fork; the child has no such
+// thread, so it would wait for ever at its first message. Each lock held
+// across fork is taken before the fork and given back in the parent, and is
+// made anew, free, in the child, so the child can log and sample from its
+// first instruction. Windows has no fork: there this does nothing.
+//
+// The fork waits at most a second for each lock (a thread may be stuck in a
+// write to a pipe nobody reads while it holds one); the child then gets the
+// lock free all the same.
+#pragma once
+
+namespace Vexir {
+
+class Mutex;
+
+// Registers `lock` for the life of the process; a few locks at most. An
+// outermost lock (the console manager's: hosts' consoles may take others
+// under it) is taken before all others; the rest are leaves, under which no
+// registered lock is ever taken.
+void HoldAcrossFork(Mutex* lock, bool outermost);
+
+}  // namespace Vexir

@@ -1,0 +1,7 @@
+#include "Foundation/ForkSafety.h"
+
+namespace Vexir {
+
+void HoldAcrossFork(Mutex*, bool) {}
+
+}  // namespace Vexir
