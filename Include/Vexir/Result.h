@@ -3,7 +3,7 @@
 /// library's version texts.
 #pragma once
 
-#include <Vexir/VexirExport.h>
+#include <Vexir/Platform.h>
 
 #include <cstddef>
 #include <string>
@@ -20,7 +20,7 @@ public:
     bool Add(Result& other);
     /// Appends one printf-formatted message. A null format, or one that cannot
     /// be formatted, appends an empty message. Returns true.
-    bool Add(const char* format, ...);
+    bool Add(const char* format, ...) VEXIR_PRINTF(2, 3);
 
     /// The number of messages.
     std::size_t GetCount() const { return _lMessages.size(); }

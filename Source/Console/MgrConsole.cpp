@@ -7,7 +7,9 @@
 
 #include "Console/BuiltinConsoles.h"
 #include "Console/MessageText.h"
+#include "Console/WideFormat.h"
 #include "Foundation/AutoMutexLock.h"
+#include "Foundation/ForkSafety.h"
 #include "Foundation/LibraryLifetime.h"
 
 namespace Vexir {
@@ -37,14 +39,18 @@ void DestroyConsoleManager()
 
 MgrConsole::MgrConsole()
     : _lConsoles(kBuiltinSlots, nullptr),
+      _uTableVersion(0),
       _pUIConsole(nullptr),
       _bAutoShowOnWarning(false),
       _bAutoShowOnError(false),
       _hAutoShowParent(nullptr),
       _uAutoShowPlacement(0),
       _eVerbosity(IConsole::Info),
-      _bAssertOnError(false)
+      _bAssertOnError(false),
+      _uAudience(0)
 {
+    // A child forked while another thread logs must be able to log.
+    HoldAcrossFork(&_mLock, true);
 }
 
 MgrConsole::~MgrConsole() { RemoveAllConsoles(true); }
@@ -58,6 +64,42 @@ void MgrConsole::Shutdown()
         RemoveAllConsoles(true);
     _bClosed.store(true, std::memory_order_release);
     std::vector<IConsole*>().swap(_lConsoles);
+    TableChanged();
+    ReleaseWideFormatting();
+}
+
+void MgrConsole::TableChanged()
+{
+    ++_uTableVersion;
+    unsigned audience = 0;
+    for (std::size_t i = 0; i < _lConsoles.size(); ++i) {
+        if (!_lConsoles[i])
+            continue;
+        audience |= kAnyConsole;
+        if (i >= kBuiltinSlots || i == static_cast<std::size_t>(Remote))
+            audience |= kEveryLevel;
+    }
+    _uAudience.store(audience, std::memory_order_relaxed);
+}
+
+bool MgrConsole::InTable(const IConsole* console) const
+{
+    return std::find(_lConsoles.begin(), _lConsoles.end(), console) != _lConsoles.end();
+}
+
+// The hosts' consoles and the remote console take every message; the other
+// built-in ones show only what passes the threshold. A message nobody could
+// want is not even formatted.
+bool MgrConsole::Wanted(IConsole::VerbosityLevel level) const
+{
+    const unsigned audience = _uAudience.load(std::memory_order_relaxed);
+    if (audience & kEveryLevel)
+        return true;
+    if ((audience & kAnyConsole) && static_cast<int>(level) <= static_cast<int>(_eVerbosity.load(std::memory_order_relaxed)))
+        return true;
+    if (level == IConsole::Error)
+        return _bAssertOnError.load(std::memory_order_relaxed) || _bAutoShowOnError.load(std::memory_order_relaxed);
+    return level == IConsole::Warning && _bAutoShowOnWarning.load(std::memory_order_relaxed);
 }
 
 // The table is changed under the lock, so that the shutdown at unload, and
@@ -67,9 +109,10 @@ bool MgrConsole::AddConsole(IConsole* console)
     AutoMutexLock lock(&_mLock);
     if (!IsOpen())
         return false;
-    if (std::find(_lConsoles.begin(), _lConsoles.end(), console) != _lConsoles.end())
+    if (InTable(console))
         return false;
     _lConsoles.push_back(console);
+    TableChanged();
     return true;
 }
 
@@ -78,8 +121,10 @@ IConsole* MgrConsole::GetConsole(ConsoleType type)
     AutoMutexLock lock(&_mLock);
     if (!IsOpen() || !IsBuiltinType(type))
         return nullptr;
-    if (!_lConsoles[type])
+    if (!_lConsoles[type]) {
         _lConsoles[type] = CreateBuiltinConsole(type, this);
+        TableChanged();
+    }
     return _lConsoles[type];
 }
 
@@ -100,6 +145,7 @@ void MgrConsole::RemoveConsole(IConsole* console, bool destroy)
     if (added == _lConsoles.end())
         return;
     _lConsoles.erase(added);
+    TableChanged();
     if (destroy)
         delete console;
 }
@@ -111,6 +157,7 @@ void MgrConsole::DestroyConsole(ConsoleType type)
         return;
     IConsole* console = _lConsoles[type];
     _lConsoles[type] = nullptr;
+    TableChanged();
     if (console == _pUIConsole)
         _pUIConsole = nullptr;
     delete console;
@@ -123,6 +170,7 @@ void MgrConsole::RemoveAllConsoles(bool destroy)
         return;
     std::vector<IConsole*> consoles(kBuiltinSlots, nullptr);
     consoles.swap(_lConsoles);
+    TableChanged();
     _pUIConsole = nullptr;
     // The built-in ones have no other owner: as RemoveConsole does, they go
     // whatever `destroy` says (kept, they would hold their file and
@@ -242,12 +290,29 @@ void MgrConsole::AutoShow(IConsole::VerbosityLevel level)
         ShowUIConsole(_hAutoShowParent, _uAutoShowPlacement);
 }
 
+// A console may add, remove or delete consoles from inside Output. The
+// message goes to the consoles of the table as it stood when the message came,
+// less those taken out meanwhile, so no console misses it because another
+// left, and none is called after it was deleted.
 void MgrConsole::Dispatch(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* text)
 {
-    // By index: a console may add or remove consoles from inside Output.
-    for (std::size_t i = 0; i < _lConsoles.size(); ++i)
-        if (_lConsoles[i])
-            _lConsoles[i]->Output(kind, level, text);
+    const std::size_t kInline = 16;
+    IConsole* inlineCopy[kInline];
+    std::vector<IConsole*> heapCopy;
+    IConsole** consoles = inlineCopy;
+    const std::size_t count = _lConsoles.size();
+    if (count > kInline) {
+        heapCopy = _lConsoles;
+        consoles = heapCopy.data();
+    } else {
+        std::copy(_lConsoles.begin(), _lConsoles.end(), inlineCopy);
+    }
+    const unsigned long long version = _uTableVersion;
+    for (std::size_t i = 0; i < count; ++i) {
+        IConsole* console = consoles[i];
+        if (console && (_uTableVersion == version || InTable(console)))
+            console->Output(kind, level, text);
+    }
 }
 
 void MgrConsole::AssertOnError(IConsole::VerbosityLevel level, const char* text, bool& ignoreAlways)
@@ -260,6 +325,8 @@ void MgrConsole::AssertOnError(IConsole::VerbosityLevel level, const char* text,
 
 #define VEXIR_FORWARD_PRINT(path, kind, level)                                                                        \
     {                                                                                                                  \
+        if (!Wanted(level))                                                                                            \
+            return;                                                                                                    \
         va_list args;                                                                                                  \
         va_start(args, format);                                                                                        \
         path(kind, level, format, args);                                                                               \

@@ -66,20 +66,35 @@ private:
                         Formatting format);
     void PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, va_list args);
     void PrintWide(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format, va_list args);
+    // Whether any console, the error report or the auto-show could want a
+    // message of this level; read without the lock.
+    bool Wanted(IConsole::VerbosityLevel level) const;
+    // The table changed: what a message must pass to be wanted, anew.
+    void TableChanged();
     void AutoShow(IConsole::VerbosityLevel level);
     void Dispatch(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* text);
+    bool InTable(const IConsole* console) const;
     void AssertOnError(IConsole::VerbosityLevel level, const char* text, bool& ignoreAlways);
     IUIConsoleInterface* UIInterface();
 
+    // Who could want a message: any console at all, and one that takes every
+    // level (the hosts' own consoles and the remote console) whatever the threshold.
+    enum Audience : unsigned { kAnyConsole = 1, kEveryLevel = 2 };
+
     std::vector<IConsole*> _lConsoles;
+    // Counts the table's changes, so a dispatch sees when a console's Output
+    // changed the table under it.
+    unsigned long long _uTableVersion;
     IConsole* _pUIConsole;
-    bool _bAutoShowOnWarning;
-    bool _bAutoShowOnError;
+    // The settings below are set by any thread while others log, and read
+    // without the lock by the check that skips unwanted messages.
+    std::atomic<bool> _bAutoShowOnWarning;
+    std::atomic<bool> _bAutoShowOnError;
     NativeWindowHandle _hAutoShowParent;
     unsigned _uAutoShowPlacement;
-    // Set by any thread while others log; the consoles read it under the lock.
     std::atomic<IConsole::VerbosityLevel> _eVerbosity;
-    bool _bAssertOnError;
+    std::atomic<bool> _bAssertOnError;
+    std::atomic<unsigned> _uAudience;
     std::atomic<bool> _bClosed{false};
     Mutex _mLock;
 };

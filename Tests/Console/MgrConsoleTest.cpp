@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "ConsoleFixture.h"
 #include "StreamCapture.h"
 #include "TestAssertHandler.h"
@@ -258,6 +259,45 @@ TEST_F(MgrConsoleTest, AConsoleMayPrintFromInsideOutput)
     EXPECT_EQ(recorder->Texts(), (std::vector<std::string>{"x", "echo of x"}));
 }
 
+// Consoles that leave inside Output: one removes and deletes itself, one
+// removes and deletes a console after it. The others still get the message,
+// and the deleted one is never called.
+TEST_F(MgrConsoleTest, AConsoleLeavingDuringDispatchCostsTheOthersNothing)
+{
+    struct Leaving : IConsole {
+        void Output(MessageKind, VerbosityLevel, const char*) override { GetMgrConsole()->RemoveConsole(this, true); }
+    };
+    struct Removing : IConsole {
+        IConsole* victim = nullptr;
+        void Output(MessageKind, VerbosityLevel, const char*) override
+        {
+            GetMgrConsole()->RemoveConsole(victim, true);
+            victim = nullptr;
+        }
+    };
+    ASSERT_TRUE(manager->AddConsole(new Leaving));
+    TestConsole* after = AddTestConsole();
+    auto* removing = new Removing;
+    ASSERT_TRUE(manager->AddConsole(removing));
+    bool victimDeleted = false;
+    removing->victim = AddTestConsole(false, &victimDeleted);
+    TestConsole* last = AddTestConsole();
+    manager->PrintInfo("one");
+    EXPECT_EQ(after->Texts(), std::vector<std::string>{"one"}) << "the console after one that left missed it";
+    EXPECT_EQ(last->Texts(), std::vector<std::string>{"one"});
+    EXPECT_TRUE(victimDeleted);
+}
+
+// A message no console could show is not even formatted: an argument that
+// would crash the formatting costs nothing then. The helper program runs it,
+// so that a crash fails the test without taking the others with it.
+TEST_F(MgrConsoleTest, MessagesNoConsoleCouldShowAreNotFormatted)
+{
+    const VexirTest::ChildResult child = VexirTest::RunTestChild({"unformatted-messages"}, "", 30000);
+    EXPECT_TRUE(child.exited && child.exitCode == 0) << child.output;
+    EXPECT_EQ(child.output, "[E] shown\nsurvived\n");
+}
+
 // Writes each message a character at a time, yielding in between: if two
 // prints ever overlapped, their characters would interleave.
 class SlowConsole : public IConsole {
@@ -300,6 +340,35 @@ TEST_F(MgrConsoleTest, ThreadsPrintingAtOnceNeverInterleave)
         ++lines;
     }
     EXPECT_EQ(lines, threads * messages);
+}
+
+// Turning the error report on and off while other threads log is safe.
+TEST_F(MgrConsoleTest, ThreadsMayChangeTheSettingsWhileOthersLog)
+{
+    IAssertHandler* previous = GetActiveAssertHandler();
+    SetActiveAssertHandler(BuiltinAssert_Null, nullptr);
+    manager->GetConsole(IMgrConsole::Null);
+    std::atomic<bool> running{true};
+    std::thread changer([&] {
+        for (int i = 0; running; ++i) {
+            manager->SetAssertOnError(i % 2 == 0);
+            manager->SetVerbosity(i % 3 == 0 ? IConsole::Debug : IConsole::Info);
+        }
+    });
+    std::vector<std::thread> loggers;
+    for (int t = 0; t < 2; ++t)
+        loggers.emplace_back([this] {
+            for (int i = 0; i < 2000; ++i) {
+                manager->PrintError("error %d", i);
+                manager->PrintDebug("debug %d", i);
+            }
+        });
+    for (std::thread& logger : loggers)
+        logger.join();
+    running = false;
+    changer.join();
+    SetActiveAssertHandler(previous);
+    EXPECT_FALSE(manager->GetAssertOnError() && manager->GetVerbosity() == IConsole::Silent);
 }
 
 }  // namespace
