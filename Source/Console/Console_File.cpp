@@ -3,6 +3,8 @@
 #include <Vexir/Assert.h>
 #include <Vexir/Utf8Util.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -75,7 +77,14 @@ Console_File::Console_File(IMgrConsole* manager)
       _sFileName("VexirLog.txt"),
       _sTitle("Vexir Log"),
       _eFormat(IFileConsoleInterface::Text),
+      _bHtml(false),
       _pFile(nullptr),
+      _iOpenError(0),
+      _uDropped(0),
+      _iLastAttempt(0),
+      _bTried(false),
+      _bFailureReported(false),
+      _bReporting(false),
       _uLost(0),
       _bLineCut(false),
       _tStampedAt(-1)
@@ -107,22 +116,63 @@ void Console_File::UpdateStamps()
     _tStampedAt = now;
 }
 
-bool Console_File::EnsureOpen()
+namespace {
+
+long long SteadyMilliseconds()
 {
-    if (_pFile)
-        return true;
-    const std::string path = _sDirectory.empty() ? _sFileName : _sDirectory + "/" + _sFileName;
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+bool Console_File::TryOpen(const std::string& path)
+{
+    errno = 0;
     try {
         _pFile = OpenStream(path.c_str(), IMgrFiles::WriteText);
     } catch (const utf8util::utf8_conversion_error&) {
         // A name that is not UTF-8 names no file; logging must not throw.
         _pFile = nullptr;
+        errno = EILSEQ;
     }
-    if (!_pFile)
+    _iOpenError = _pFile ? 0 : (errno ? errno : EINVAL);
+    return _pFile != nullptr;
+}
+
+// Said once, to the consoles that are working; this console drops it, as it
+// drops every message while it cannot open.
+void Console_File::ReportOpenFailure(const std::string& path)
+{
+    _bFailureReported = true;
+    IMgrConsole* manager = GetMgrConsole();
+    if (!manager)
+        return;
+    _bReporting = true;
+    manager->PrintWarning("Log file \"%s\" cannot be opened (%s); its messages are dropped until it can\n",
+                          path.c_str(), std::strerror(_iOpenError));
+    _bReporting = false;
+}
+
+bool Console_File::EnsureOpen()
+{
+    if (_pFile)
+        return true;
+    const long long now = SteadyMilliseconds();
+    if (_bTried && now - _iLastAttempt < 1000)
         return false;
+    _bTried = true;
+    _iLastAttempt = now;
+    const std::string path = _sDirectory.empty() ? _sFileName : _sDirectory + "/" + _sFileName;
+    if (!TryOpen(path)) {
+        if (!_bFailureReported)
+            ReportOpenFailure(path);
+        return false;
+    }
     std::setvbuf(_pFile, nullptr, _IONBF, 0);
     _uLost = 0;
     _bLineCut = false;
+    _bHtml = _eFormat == IFileConsoleInterface::Html;
 
     UpdateStamps();
     std::string header;
@@ -134,6 +184,14 @@ bool Console_File::EnsureOpen()
     else
         header = "[" + _sTime + "]  [H] Session started: " + _sDate + "\n";
     WriteLines(header, false);
+    if (_uDropped > 0) {
+        const std::string notice = "Log file: " + std::to_string(_uDropped) +
+                                   (_uDropped == 1 ? " message was" : " messages were") +
+                                   " dropped while the file could not be opened";
+        AppendLine(Normal, Warning, notice.c_str());
+        WriteLines(_sLine, false);
+        _uDropped = 0;
+    }
     return true;
 }
 
@@ -207,10 +265,12 @@ void Console_File::AppendLine(MessageKind kind, VerbosityLevel level, const char
 void Console_File::Output(MessageKind kind, VerbosityLevel level, const char* text)
 {
     IMgrConsole* manager = GetMgrConsole();
-    if (manager && static_cast<int>(level) > static_cast<int>(manager->GetVerbosity()))
+    if (_bReporting || (manager && static_cast<int>(level) > static_cast<int>(manager->GetVerbosity())))
         return;
-    if (!EnsureOpen())
+    if (!EnsureOpen()) {
+        ++_uDropped;
         return;
+    }
     UpdateStamps();
     AppendLine(kind, level, text ? text : "");
     WriteLines(_sLine, true);

@@ -1,9 +1,15 @@
 // Console_File: appends every message that passes the manager's threshold to a
 // log file, as stamped text lines or as an HTML page with one coloured line per
 // message. The file opens (truncated, with a header) at the first such message,
-// in the file manager's write-text mode; a failed open drops that message and
-// is tried again at the next. Each line is written and flushed at once, so a
-// process that dies loses nothing it logged. Runs under the manager's lock.
+// in the file manager's write-text mode, with the settings of that moment.
+// Each line is written and flushed at once, so a process that dies loses
+// nothing it logged. Runs under the manager's lock.
+//
+// A file that cannot be opened (a missing directory, no permission) is not
+// lost in silence: the first failure says why in one Warning to the other
+// consoles, the interface tells whether the file is open and the last error,
+// the dropped messages are counted and the count is the file's first line once
+// it opens. Opening is tried again at most once a second.
 //
 // The HTML page declares itself UTF-8, and the message text and title are
 // escaped, so that markup in a message is shown rather than obeyed.
@@ -48,13 +54,17 @@ private:
         void SetFileName(const std::string& fileName) override { _pConsole->_sFileName = fileName; }
         void SetFormat(int format) override { _pConsole->_eFormat = format; }
         void SetTitle(const std::string& title) override { _pConsole->_sTitle = title; }
+        bool IsFileOpen() override { return _pConsole->_pFile != nullptr; }
+        int GetLastOpenError() override { return _pConsole->_iOpenError; }
 
     private:
         Console_File* _pConsole;
     };
 
-    bool IsHtml() const { return _eFormat == IFileConsoleInterface::Html; }
+    bool IsHtml() const { return _bHtml; }
     bool EnsureOpen();
+    bool TryOpen(const std::string& path);
+    void ReportOpenFailure(const std::string& path);
     void UpdateStamps();
     void AppendLine(MessageKind kind, VerbosityLevel level, const char* text);
     // Writes `text` (whole lines) after what the last failures left to say;
@@ -67,7 +77,17 @@ private:
     std::string _sFileName;
     std::string _sTitle;
     int _eFormat;
+    bool _bHtml;  // the format of the open file, fixed when it opened
     std::FILE* _pFile;
+    // While the file cannot be opened: the system's error, the messages
+    // dropped, when opening was last tried (steady-clock milliseconds), and
+    // whether the other consoles have been told.
+    int _iOpenError;
+    unsigned long long _uDropped;
+    long long _iLastAttempt;
+    bool _bTried;
+    bool _bFailureReported;
+    bool _bReporting;
     // Messages lost since the last write that worked, and whether the file
     // ends inside a line a failed write began.
     unsigned long long _uLost;

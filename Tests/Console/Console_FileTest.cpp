@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -114,16 +115,44 @@ TEST_F(Console_FileTest, WritesAnHtmlPageWithColouredLines)
               "[T]  &emsp;s<br>\n");
 }
 
-TEST_F(Console_FileTest, AnUnwritableDirectoryDropsMessagesUntilItCanOpen)
+// A log that cannot be opened is said once to the other consoles, told by
+// the interface, tried again at most once a second, and the messages it
+// dropped are counted in the file once it opens.
+TEST_F(Console_FileTest, AMissingDirectoryIsSaidCountedAndRetriedOnceASecond)
 {
+    VexirTest::TestConsole* other = AddTestConsole();
     IFileConsoleInterface* settings = FileConsole();
     settings->SetDirectory(scratch.Path("not-yet"));
     manager->PrintInfo("dropped");
     std::filesystem::create_directories(std::filesystem::u8path(scratch.Path("not-yet")));
+    manager->PrintInfo("dropped too: tried again within the second");
+    EXPECT_FALSE(settings->IsFileOpen());
+    EXPECT_EQ(settings->GetLastOpenError(), ENOENT);
+    int warnings = 0;
+    for (const VexirTest::RecordedMessage& message : other->messages)
+        if (message.level == IConsole::Warning && message.text.find("not-yet/VexirLog.txt") != std::string::npos)
+            ++warnings;
+    EXPECT_EQ(warnings, 1) << "the failure is said once";
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     manager->PrintInfo("kept");
-    const std::string log = scratch.ReadText("not-yet/VexirLog.txt");
-    EXPECT_EQ(log.find("dropped"), std::string::npos);
-    EXPECT_NE(log.find("[I] kept\n"), std::string::npos);
+    EXPECT_TRUE(settings->IsFileOpen());
+    EXPECT_EQ(settings->GetLastOpenError(), 0);
+    const std::string log = Log("not-yet/VexirLog.txt");
+    EXPECT_EQ(log.find("dropped\n"), std::string::npos);
+    EXPECT_NE(log.find("[T]  [W] Log file: 2 messages were dropped while the file could not be opened\n[T]  [I] kept\n"),
+              std::string::npos)
+        << log;
+}
+
+// The format is that of the file: set once it is open, it waits for the next one.
+TEST_F(Console_FileTest, AFormatSetAfterOpeningDoesNotChangeTheOpenFile)
+{
+    IFileConsoleInterface* settings = FileConsole(IFileConsoleInterface::Text);
+    manager->PrintInfo("first");
+    settings->SetFormat(IFileConsoleInterface::Html);
+    manager->PrintInfo("second <b>");
+    EXPECT_NE(Log().find("[T]  [I] second <b>\n"), std::string::npos) << Log();
 }
 
 // A full disk loses the messages that did not fit and nothing after: once
