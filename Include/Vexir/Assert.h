@@ -1,10 +1,9 @@
 /// @file
+/// @file
 /// Failure reporting: one process-wide active assert handler shows each failed
 /// assertion and returns the answer (go on, go on and never report this site
 /// again, or break into the debugger). The library never ends the process
-/// because of an assertion; the code after the site always runs (a Break
-/// without a debugger attached is the exception: the unhandled trap normally
-/// ends the process).
+/// because of an assertion; the code after the site always runs.
 ///
 /// At load the standard-output handler is active and calls of pure virtual
 /// functions are reported through the active handler; the process then ends as
@@ -30,8 +29,12 @@ namespace Vexir {
 /// @var IgnoreAlways
 /// Go on, and never report this site again in this process.
 /// @var Break
-/// Trap into the debugger, then go on. Without a debugger the trap is
-/// unhandled (SIGTRAP on Linux), which normally ends the process.
+/// Trap into the debugger at the site (the processor's breakpoint: SIGTRAP on
+/// Linux, a breakpoint exception on Windows), then go on when the debugger
+/// resumes. Only while a debugger is attached (a tracer such as gdb on Linux,
+/// IsDebuggerPresent on Windows): without one the trap would end the process,
+/// so the site goes on as with Ignore and says so on standard error. To break,
+/// attach a debugger while the handler waits for its answer.
 enum AssertResponse : int { Ignore = 0, IgnoreAlways = 1, Break = 2 };
 
 /// The built-in handlers, for SetActiveAssertHandler(BuiltinAssertHandlerID, NativeWindowHandle).
@@ -80,10 +83,21 @@ public:
 ///   Choose [ I | A | B ]:
 /// @endverbatim
 ///
-/// Empty fields other than Line are left out, and any other answer asks again.
-/// The streams are used with their default formatting and the host's
-/// formatting state is restored afterwards. When standard input ends or
-/// fails, the answer is Ignore.
+/// Empty fields other than Line are left out, and any other answer asks again;
+/// the end of input answers Ignore. Break with no debugger attached answers
+/// Ignore, and the block says so.
+///
+/// It asks only when there is someone to answer: when standard input is a
+/// terminal (a console on Windows), or when the host has put a stream buffer
+/// of its own into std::cin. A standard input that is a pipe or a file is the
+/// host's data: it is never read, and the block ends with "Standard input is
+/// not a terminal: the answer is Ignore." instead of the prompt.
+///
+/// The host's streams are used through their buffers only: their flags, fill,
+/// width, locale, exception masks and error states are neither used nor
+/// changed, so no stream exception leaves the handler and a failed read of the
+/// host's does not stop the prompt. Reports from several threads come one at a
+/// time, each waiting for its answer.
 class VEXIR_API AssertHandler_Stdout : public IAssertHandler {
 public:
     /// Writes the report and reads the answer (I, A or B, either case).

@@ -3,6 +3,22 @@
 /// finished text to every console in its table, in table order, under one
 /// recursive lock. Each console decides for itself whether and how to show it.
 ///
+/// The rule the library keeps, and a host's own consoles should keep too: a
+/// host's thread never waits on anything outside the process (a peer, a
+/// display, a pipe, a child program) without a bound, never waits on anything
+/// slower than a system call while it holds the console manager's lock (every
+/// Output runs under it), and is never ended by the library: no signal, no
+/// exception, no abort.
+///
+/// Which consoles can make a print wait: the remote console and the window
+/// console never wait for their receiver (what it has not taken yet waits in a
+/// queue of theirs). The standard-output console and the log file write each
+/// message at once, as printf does: a standard output that is a pipe nobody
+/// reads, or a file on a stalled disk, holds the print (and the other printing
+/// threads) until the write goes through. A message no console could show (no
+/// console of the host's, none that takes every level, its level above the
+/// threshold, no error report or auto-show due) is not even formatted.
+///
 /// @code
 ///   IMgrConsole* consoles = GetMgrConsole();
 ///   consoles->GetConsole(IMgrConsole::Stdout);
@@ -70,7 +86,7 @@ public:
     virtual ~IConsole() = default;
     /// The console's extension interface of that InterfaceType, or null.
     /// The interface belongs to the console and lives as long as it does.
-    virtual InterfaceBase* GetInterface(int type) { return nullptr; }
+    virtual InterfaceBase* GetInterface(int /*type*/) { return nullptr; }
     /// Receives one finished message; runs under the manager's lock.
     /// `text` is the formatted UTF-8 message, its line feed (if any) included.
     /// Every message arrives, whatever its level: the console compares `level`
@@ -96,7 +112,13 @@ public:
 
 /// The settings of the log-file console, from GetInterface(InterfaceBase::File).
 /// They take effect when the file opens, at the first message that is shown, so
-/// set them before that.
+/// set them before that; the file keeps the format it opened with.
+///
+/// A file that cannot be opened drops the messages meant for it: the first
+/// failure is said in one Warning to the other consoles, IsFileOpen and
+/// GetLastOpenError tell the host, opening is tried again at most once a
+/// second, and once the file opens its first message says how many were
+/// dropped.
 ///
 /// Every line starts with the local time as "[hh:mm:ss]" (hours, minutes,
 /// seconds, in that order), and the header line carries the date as
@@ -123,6 +145,11 @@ public:
     virtual void SetFormat(int format) = 0;
     /// The HTML page title, "Vexir Log" unless set.
     virtual void SetTitle(const std::string& title) = 0;
+    /// Whether the log file is open.
+    virtual bool IsFileOpen() = 0;
+    /// The system's error number (errno) of the last attempt to open the file
+    /// that failed; 0 while the file is open or has not been tried yet.
+    virtual int GetLastOpenError() = 0;
 };
 
 /// The remote console, from GetInterface(InterfaceBase::Remote): it sends every
@@ -172,8 +199,13 @@ public:
     /// @var Null
     /// Receives every message and shows none.
     /// @var Stdout
-    /// The standard output: each message marked with its level ("[I]") and
-    /// indented by the blocks it is in.
+    /// The standard output: each message marked with its level ("[I]"),
+    /// indented by the blocks it is in, and flushed. Written through
+    /// std::cout's buffer, leaving the stream's formatting, exceptions and
+    /// state as the host set them; a reader that went away costs the host no
+    /// SIGPIPE, and messages that could not be written are counted in a
+    /// Warning once writing works again. On a Windows console the text is
+    /// written as UTF-16, so UTF-8 shows right whatever the code page.
     /// @var Windows
     /// A window of its own; see SetUIConsole.
     /// @var File
@@ -253,36 +285,37 @@ public:
     /// printf-style; wide formats are converted to UTF-8 before the consoles see them.
     virtual void Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format, ...) = 0;
     /// Print with a UTF-8 format.
-    virtual void Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, ...) = 0;
+    virtual void Print(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, ...)
+        VEXIR_PRINTF(4, 5) = 0;
     /// A Normal message at Debug level, from a wide format.
     virtual void PrintDebug(const wchar_t* format, ...) = 0;
     /// A Normal message at Debug level.
-    virtual void PrintDebug(const char* format, ...) = 0;
+    virtual void PrintDebug(const char* format, ...) VEXIR_PRINTF(2, 3) = 0;
     /// A Normal message at Verbose level, from a wide format.
     virtual void PrintVerbose(const wchar_t* format, ...) = 0;
     /// A Normal message at Verbose level.
-    virtual void PrintVerbose(const char* format, ...) = 0;
+    virtual void PrintVerbose(const char* format, ...) VEXIR_PRINTF(2, 3) = 0;
     /// A Normal message at Info level, from a wide format.
     virtual void PrintInfo(const wchar_t* format, ...) = 0;
     /// A Normal message at Info level.
-    virtual void PrintInfo(const char* format, ...) = 0;
+    virtual void PrintInfo(const char* format, ...) VEXIR_PRINTF(2, 3) = 0;
     /// A Normal message at Warning level, from a wide format.
     virtual void PrintWarning(const wchar_t* format, ...) = 0;
     /// A Normal message at Warning level.
-    virtual void PrintWarning(const char* format, ...) = 0;
+    virtual void PrintWarning(const char* format, ...) VEXIR_PRINTF(2, 3) = 0;
     /// A Normal message at Error level, from a wide format.
     virtual void PrintError(const wchar_t* format, ...) = 0;
     /// A Normal message at Error level.
-    virtual void PrintError(const char* format, ...) = 0;
+    virtual void PrintError(const char* format, ...) VEXIR_PRINTF(2, 3) = 0;
     /// Opens a block with this message (BlockBegin), from a wide format.
     virtual void BeginBlock(IConsole::VerbosityLevel level, const wchar_t* format, ...) = 0;
     /// Opens a block with this message (BlockBegin); end it with EndBlock at
     /// the same level.
-    virtual void BeginBlock(IConsole::VerbosityLevel level, const char* format, ...) = 0;
+    virtual void BeginBlock(IConsole::VerbosityLevel level, const char* format, ...) VEXIR_PRINTF(3, 4) = 0;
     /// Closes the block opened last with this message (BlockEnd), from a wide format.
     virtual void EndBlock(IConsole::VerbosityLevel level, const wchar_t* format, ...) = 0;
     /// Closes the block opened last with this message (BlockEnd).
-    virtual void EndBlock(IConsole::VerbosityLevel level, const char* format, ...) = 0;
+    virtual void EndBlock(IConsole::VerbosityLevel level, const char* format, ...) VEXIR_PRINTF(3, 4) = 0;
 };
 
 /// The console manager, made on the first call (also when two threads make it
@@ -302,7 +335,7 @@ public:
 VEXIR_API IMgrConsole* GetMgrConsole();
 
 /// A scoped block: BeginBlock at construction, EndBlock at destruction. The texts
-/// are formats without arguments, so a literal percent sign is written "%%".
+/// are plain text, printed as they stand: a "%" is a percent sign.
 class VEXIR_API AutoConsoleBlock {
 public:
     /// Begins the block on `manager` at `level`; `endText` ends it. A null

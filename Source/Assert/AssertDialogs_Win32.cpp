@@ -14,7 +14,7 @@
 
 #include "Assert/AssertDialogIds.h"
 #include "Assert/AssertDialogText.h"
-#include "Assert/LenientText_Win32.h"
+#include "Foundation/LenientText_Win32.h"
 #include "Foundation/LibraryModule_Win32.h"
 
 namespace Vexir {

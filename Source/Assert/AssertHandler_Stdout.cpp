@@ -1,71 +1,58 @@
 // The text handler: a report block on standard output and a one-letter answer
-// read from standard input.
+// read from standard input, when there is a person to give it.
+//
+// The host's streams stay as the host left them: the report goes through
+// std::cout's buffer and the answer comes through std::cin's, so no flag, fill,
+// locale, exception mask or error state of theirs is read or changed (see
+// StandardStreams.h). A standard input that is a pipe or a file holds the
+// host's data and is never read: the report then says the answer is Ignore.
 #include <Vexir/Assert.h>
 
-#include <iomanip>
-#include <iostream>
-#include <locale>
+#include <mutex>
+#include <string>
+
+#include "Assert/AssertPlatform.h"
+#include "Foundation/StandardStreams.h"
 
 namespace Vexir {
 
 namespace {
 
-const char* const kClosingRule = "================================================";
+const char kRule[] = "------------------------------------------------\n";
+const char kClosingRule[] = "================================================\n\n";
+const char kPrompt[] = "Choose [ I | A | B ]: ";
+const char kRetry[] = "Incorrect input. Try again...\n";
+const char kNotATerminal[] = "Standard input is not a terminal: the answer is Ignore.\n";
+const char kNoDebugger[] = "No debugger is attached: going on as with Ignore.\n";
 
-// The host may have left the standard streams in any state (hexadecimal, a
-// fill character, no skipping of blanks, a locale that groups digits). The
-// report and the answer use the streams' defaults, and the host gets its own
-// state back afterwards.
-class DefaultStreamState {
-public:
-    explicit DefaultStreamState(std::ios& stream)
-        : _rStream(stream), _eFlags(stream.flags()), _cFill(stream.fill()), _iPrecision(stream.precision()),
-          _iWidth(stream.width()), _lLocale(stream.imbue(std::locale::classic()))
-    {
-        stream.flags(std::ios_base::dec | std::ios_base::skipws);
-        stream.fill(stream.widen(' '));
-        stream.precision(6);
-        stream.width(0);
-    }
-    ~DefaultStreamState()
-    {
-        _rStream.imbue(_lLocale);
-        _rStream.flags(_eFlags);
-        _rStream.fill(_cFill);
-        _rStream.precision(_iPrecision);
-        _rStream.width(_iWidth);
-    }
-    DefaultStreamState(const DefaultStreamState&) = delete;
-    DefaultStreamState& operator=(const DefaultStreamState&) = delete;
+// One report at a time: two threads asserting at once would otherwise mix
+// their blocks and take each other's answers. Constant-initialised and never
+// destroyed, so an assertion during exit finds it.
+std::mutex s_mPrompt;
 
-private:
-    std::ios& _rStream;
-    std::ios_base::fmtflags _eFlags;
-    char _cFill;
-    std::streamsize _iPrecision;
-    std::streamsize _iWidth;
-    std::locale _lLocale;
-};
-
-void WriteField(const char* label, const char* value)
+void AppendField(std::string& report, const char* label, const char* value)
 {
-    if (value && *value)
-        std::cout << std::setw(10) << label << " : " << value << std::endl;
+    const std::string name(label);
+    report.append(name.size() < 10 ? 10 - name.size() : 0, ' ').append(name).append(" : ").append(value).append("\n");
 }
 
-void WriteReport(const char* expression, int line, const char* file, const char* message)
+std::string Report(const char* expression, int line, const char* file, const char* message)
 {
-    std::cout << std::endl;
-    std::cout << "=================== ASSERT =====================" << std::endl;
-    WriteField("Message", message);
-    WriteField("Expression", expression);
-    WriteField("File", file);
-    std::cout << std::setw(10) << "Line" << " : " << line << std::endl;
-    std::cout << "------------------------------------------------" << std::endl;
-    std::cout << "(I)gnore    (A)lways Ignore    (B)reak" << std::endl;
+    std::string report = "\n=================== ASSERT =====================\n";
+    if (message && *message)
+        AppendField(report, "Message", message);
+    if (expression && *expression)
+        AppendField(report, "Expression", expression);
+    if (file && *file)
+        AppendField(report, "File", file);
+    AppendField(report, "Line", std::to_string(line).c_str());
+    report.append(kRule).append("(I)gnore    (A)lways Ignore    (B)reak\n");
+    return report;
 }
 
-int AnswerFor(char letter)
+void Write(const std::string& text) { WriteStandardOutput(text.data(), text.size(), true); }
+
+int AnswerFor(int letter)
 {
     switch (letter) {
     case 'I':
@@ -82,21 +69,25 @@ int AnswerFor(char letter)
     }
 }
 
+bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// As formatted input takes one character: blanks and line ends are skipped, and
+// the rest of the line stays for the next read. The end of input answers Ignore.
 int AskUntilAnswered()
 {
     for (;;) {
-        std::cout << "Choose [ I | A | B ]: " << std::flush;
-        char letter = 0;
-        // Formatted input skips blanks and line ends and takes one character;
-        // the rest of the line stays for the next read.
-        if (!(std::cin >> letter)) {
-            std::cout << std::endl;
+        Write(kPrompt);
+        int letter = ReadStandardInputCharacter();
+        while (IsBlank(letter))
+            letter = ReadStandardInputCharacter();
+        if (letter < 0) {
+            Write("\n");
             return Ignore;
         }
         const int answer = AnswerFor(letter);
         if (answer >= 0)
             return answer;
-        std::cout << "Incorrect input. Try again..." << std::endl;
+        Write(kRetry);
     }
 }
 
@@ -104,11 +95,20 @@ int AskUntilAnswered()
 
 int AssertHandler_Stdout::HandleAssert(const char* expression, int line, const char* file, const char* message)
 {
-    const DefaultStreamState output(std::cout);
-    const DefaultStreamState input(std::cin);
-    WriteReport(expression, line, file, message);
-    const int answer = AskUntilAnswered();
-    std::cout << kClosingRule << std::endl << std::endl;
+    const std::lock_guard<std::mutex> oneAtATime(s_mPrompt);
+    const std::string report = Report(expression, line, file, message);
+    if (!MayAskOnStandardInput()) {
+        Write(report + kNotATerminal + kClosingRule);
+        return Ignore;
+    }
+    Write(report);
+    int answer = AskUntilAnswered();
+    std::string closing;
+    if (answer == Break && !DebuggerAttached()) {
+        closing = kNoDebugger;
+        answer = Ignore;
+    }
+    Write(closing + kClosingRule);
     return answer;
 }
 

@@ -6,6 +6,7 @@
 
 #include "Assert/AssertPlatform.h"
 #include "Foundation/LibraryLifetime.h"
+#include "Foundation/StandardStreams.h"
 
 namespace Vexir {
 
@@ -94,7 +95,14 @@ void RaiseAssert(bool& ignoreAlways, const char* expression, int line, const cha
         return;
     switch (handler->HandleAssert(expression, line, file ? siteFile.c_str() : nullptr, message)) {
     case Break:
-        TriggerDebugBreak();
+        // Without a debugger the trap would end the host; it goes on instead.
+        if (DebuggerAttached()) {
+            TriggerDebugBreak();
+        } else {
+            const std::string note = "Assertion at " + siteFile + ":" + std::to_string(line) +
+                                     ": Break asked for, but no debugger is attached; going on\n";
+            WriteStandardError(note.data(), note.size());
+        }
         break;
     case IgnoreAlways:
         ignoreAlways = true;

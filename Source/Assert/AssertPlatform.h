@@ -3,9 +3,12 @@
 
 namespace Vexir {
 
-// The processor's breakpoint trap: a debugger stops here; without one the
-// process gets an unhandled breakpoint (SIGTRAP on Linux).
+// The processor's breakpoint trap: a debugger stops here. Called only while a
+// debugger is attached: without one the trap would end the process.
 void TriggerDebugBreak();
+
+// Whether a debugger is attached to the process now.
+bool DebuggerAttached();
 
 // Routes the runtime's pure-virtual-call report to PureCallHandler.
 void InstallPureCallHook();

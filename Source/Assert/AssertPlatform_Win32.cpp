@@ -9,6 +9,8 @@ namespace Vexir {
 
 void TriggerDebugBreak() { __debugbreak(); }
 
+bool DebuggerAttached() { return IsDebuggerPresent() != FALSE; }
+
 void InstallPureCallHook() { _set_purecall_handler(&PureCallHandler); }
 
 }  // namespace Vexir

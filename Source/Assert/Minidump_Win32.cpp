@@ -8,7 +8,7 @@
 #include <string>
 
 #include "Assert/AssertDialogText.h"
-#include "Assert/LenientText_Win32.h"
+#include "Foundation/LenientText_Win32.h"
 
 namespace Vexir {
 

@@ -1,6 +1,7 @@
-// Conversions for what the assert dialogs show: an assertion's text is
-// whatever bytes the site passed, so a byte that is not UTF-8 becomes U+FFFD
-// instead of an error in the middle of a failure report.
+// Conversions for text the library shows rather than interprets (assert
+// dialogs, the console's standard output): the text is whatever bytes a site
+// or a message passed, so a byte that is not UTF-8 becomes U+FFFD instead of
+// an error in the middle of a report.
 #pragma once
 
 #include <windows.h>

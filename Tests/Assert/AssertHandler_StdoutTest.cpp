@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <iomanip>
 #include <iostream>
 #include <locale>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "ChildProcess.h"
 #include "StreamCapture.h"
@@ -26,6 +30,7 @@ const std::string kBlock =
 const std::string kPrompt = "Choose [ I | A | B ]: ";
 const std::string kRetry = "Incorrect input. Try again...\n";
 const std::string kClosing = "================================================\n\n";
+const std::string kNotATerminal = "Standard input is not a terminal: the answer is Ignore.\n";
 
 struct Answered {
     int answer;
@@ -47,8 +52,7 @@ TEST(AssertHandler_Stdout, WritesTheBlockAndReadsOneLetter)
     EXPECT_EQ(ignore.answer, Ignore);
     EXPECT_EQ(ignore.output, kBlock + kPrompt + kClosing);
 
-    EXPECT_EQ(Ask("A\n").answer, IgnoreAlways);
-    EXPECT_EQ(Ask("  \n b").answer, Break) << "leading blanks and line ends are skipped";
+    EXPECT_EQ(Ask("  \n A").answer, IgnoreAlways) << "leading blanks and line ends are skipped";
 }
 
 TEST(AssertHandler_Stdout, RepeatsThePromptUntilAnAnswerComes)
@@ -108,20 +112,82 @@ TEST(AssertHandler_Stdout, LeavesOutMissingFieldsButNeverTheLine)
                   kPrompt + kClosing);
 }
 
-// The handler active at load, fed through a real standard input.
-TEST(AssertHandler_Stdout, IsActiveAtLoadAndReadsStandardInput)
+// The handler active at load, in a host whose standard input is a pipe still
+// open (its parent has more to send) or a file: the host's data, never read.
+TEST(AssertHandler_Stdout, IsActiveAtLoadAndLeavesAHostsPipedInputAlone)
 {
-    const VexirTest::ChildResult child = VexirTest::RunTestChild({"assert"}, "?\ni\n");
-    ASSERT_TRUE(child.exited);
-    EXPECT_EQ(child.exitCode, 0);
-    EXPECT_EQ(child.output, kBlock + kPrompt + kRetry + kPrompt + kClosing + "after the assertion\n");
+    const std::string expected = kBlock + kNotATerminal + kClosing + "after the assertion\nhost read: mesh teapot\n";
+    VexirTest::RunningChild piped("VexirTestChild", {"assert"}, "mesh teapot\n", true);
+    const VexirTest::ChildResult fromPipe = piped.Finish(10000);
+    ASSERT_FALSE(fromPipe.timedOut) << "the assertion waited on the host's pipe";
+    EXPECT_EQ(fromPipe.output, expected);
+    EXPECT_EQ(VexirTest::RunTestChild({"assert"}, "mesh teapot\n", 10000).output, expected);
+    const VexirTest::ChildResult closed = VexirTest::RunTestChild({"assert"}, "", 10000);
+    EXPECT_EQ(closed.output, kBlock + kNotATerminal + kClosing + "after the assertion\n");
 }
 
-TEST(AssertHandler_Stdout, ClosedInputDoesNotHangTheProcess)
+// The host's streams are used through their buffers only: exceptions the host
+// enabled are not thrown, a failed read of the host's does not stop the
+// prompt, and the host finds its streams' states as it left them.
+TEST(AssertHandler_Stdout, TheHostsStreamExceptionsAndFailuresChangeNothing)
 {
-    const VexirTest::ChildResult child = VexirTest::RunTestChild({"assert"}, "");
-    ASSERT_TRUE(child.exited);
-    EXPECT_NE(child.output.find("after the assertion"), std::string::npos);
+    VexirTest::StreamCapture capture("x\ni\n");
+    int number = 0;
+    std::cin >> number;
+    ASSERT_TRUE(std::cin.fail());
+    std::cin.exceptions(std::ios_base::badbit);
+    std::cout.exceptions(std::ios_base::badbit | std::ios_base::failbit);
+    AssertHandler_Stdout handler;
+    int answer = -1;
+    EXPECT_NO_THROW(answer = handler.HandleAssert("_pData != NULL", 42, "Source/Network/TextPacket",
+                                                   "text of the message"));
+    EXPECT_EQ(answer, Ignore);
+    EXPECT_EQ(capture.Output(), kBlock + kPrompt + kRetry + kPrompt + kClosing);
+    EXPECT_TRUE(std::cin.fail()) << "the host's failed state was cleared behind its back";
+    std::cin.clear();
+    std::cin.exceptions(std::ios_base::eofbit | std::ios_base::failbit | std::ios_base::badbit);
+    EXPECT_NO_THROW(answer = handler.HandleAssert("0", 1, nullptr, nullptr)) << "the end of input threw";
+    EXPECT_EQ(answer, Ignore);
+    std::cin.exceptions(std::ios_base::goodbit);
+    std::cout.exceptions(std::ios_base::goodbit);
+}
+
+TEST(AssertHandler_Stdout, BreakWithoutADebuggerGoesOn)
+{
+    const Answered answered = Ask("b\n");
+    EXPECT_EQ(answered.answer, Ignore);
+    EXPECT_EQ(answered.output, kBlock + kPrompt + "No debugger is attached: going on as with Ignore.\n" + kClosing);
+}
+
+// Two threads assert at once while a third prints in hexadecimal: each report
+// comes whole, each takes its own answer, and the host's flags never change.
+TEST(AssertHandler_StdoutThreads, ReportsComeOneAtATimeAndLeaveTheFlagsAlone)
+{
+    VexirTest::StreamCapture capture("i\na\n");
+    std::cout << std::hex;
+    std::atomic<bool> asking{true};
+    std::atomic<int> flagsLost{0};
+    std::thread host([&] {
+        while (asking)
+            if (!(std::cout.flags() & std::ios_base::hex))
+                ++flagsLost;
+    });
+    std::vector<int> answers(2, -1);
+    std::vector<std::thread> asserting;
+    for (int i = 0; i < 2; ++i)
+        asserting.emplace_back([&, i] {
+            AssertHandler_Stdout handler;
+            answers[i] = handler.HandleAssert("_pData != NULL", 42, "Source/Network/TextPacket", "text of the message");
+        });
+    for (std::thread& thread : asserting)
+        thread.join();
+    asking = false;
+    host.join();
+    std::cout << std::dec;
+    EXPECT_EQ(flagsLost, 0);
+    EXPECT_EQ(capture.Output(), kBlock + kPrompt + kClosing + kBlock + kPrompt + kClosing);
+    std::sort(answers.begin(), answers.end());
+    EXPECT_EQ(answers, (std::vector<int>{Ignore, IgnoreAlways}));
 }
 
 }  // namespace

@@ -100,12 +100,13 @@ TEST(AssertMgr, BuiltinHandlersAreSelectedById)
     SetActiveAssertHandler(before);
 }
 
-TEST(AssertMgr, BreakTrapsIntoTheDebugger)
+// Without a debugger the trap would end the host: the site says so and goes on.
+TEST(AssertMgr, BreakWithoutADebuggerGoesOn)
 {
-    const VexirTest::ChildResult child = VexirTest::RunTestChild({"break"});
-    ASSERT_TRUE(child.started);
-    EXPECT_TRUE(child.trapped) << "exit code " << child.exitCode;
-    EXPECT_EQ(child.output.find("went on after the break"), std::string::npos);
+    const VexirTest::ChildResult child = VexirTest::RunTestChild({"break"}, "", 30000);
+    ASSERT_TRUE(child.exited) << "the break ended the process";
+    EXPECT_EQ(child.exitCode, 0);
+    EXPECT_NE(child.output.find("went on after the break"), std::string::npos) << child.output;
 }
 
 TEST(AssertMgr, PureVirtualCallIsReportedThroughTheActiveHandler)

@@ -60,4 +60,55 @@ TEST_F(Console_StdoutTest, LevelsBeyondTheTableGetASafeMark)
     EXPECT_EQ(capture.Output(), "[?] six\n[?] many\n");
 }
 
+// A standard output that stops taking text, and takes it again later.
+class FlakyBuffer : public std::streambuf {
+public:
+    bool failing = false;
+    std::string text;
+
+protected:
+    std::streamsize xsputn(const char* data, std::streamsize count) override
+    {
+        if (failing)
+            return 0;
+        text.append(data, static_cast<std::size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type c) override
+    {
+        if (failing)
+            return traits_type::eof();
+        if (c != traits_type::eof())
+            text.push_back(static_cast<char>(c));
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return failing ? -1 : 0; }
+};
+
+// The host's std::cout keeps its formatting and state, throws nothing although
+// the host asked for exceptions, and the messages that could not be written
+// are counted and then said.
+TEST_F(Console_StdoutTest, LeavesTheHostsStreamAloneAndCountsWhatWasLost)
+{
+    FlakyBuffer buffer;
+    std::streambuf* const previous = std::cout.rdbuf(&buffer);
+    std::cout << std::hex;
+    std::cout.exceptions(std::ios_base::badbit | std::ios_base::failbit);
+    manager->GetConsole(IMgrConsole::Stdout);
+    manager->PrintInfo("before\n");
+    buffer.failing = true;
+    EXPECT_NO_THROW(manager->BeginBlock(IConsole::Info, "lost block"));
+    EXPECT_NO_THROW(manager->PrintInfo("lost\n"));
+    buffer.failing = false;
+    manager->PrintInfo("after\n");
+    const bool good = std::cout.good();
+    const bool hex = (std::cout.flags() & std::ios_base::hex) != 0;
+    std::cout.exceptions(std::ios_base::goodbit);
+    std::cout << std::dec;
+    std::cout.rdbuf(previous);
+    EXPECT_TRUE(good) << "the library's failed write left the host's stream failed";
+    EXPECT_TRUE(hex);
+    EXPECT_EQ(buffer.text, "[I] before\n    [W] Standard output: 2 messages could not be written\n    [I] after\n");
+}
+
 }  // namespace

@@ -21,8 +21,11 @@ struct ChildResult {
 // Destroying it kills the program if it still runs.
 class RunningChild {
 public:
+    // Standard input holds `input`: a file, or with `inputStaysOpen` a pipe
+    // that this side keeps open (as a host's parent that still has data to
+    // send would) until the program ends.
     RunningChild(const std::string& program, const std::vector<std::string>& arguments,
-                 const std::string& input = std::string());
+                 const std::string& input = std::string(), bool inputStaysOpen = false);
     ~RunningChild();
     RunningChild(const RunningChild&) = delete;
     RunningChild& operator=(const RunningChild&) = delete;

@@ -51,6 +51,7 @@ struct RunningChild::State {
     pid_t pid = -1;
     bool reaped = false;
     int status = 0;
+    int inputPipe = -1;
     std::string inputPath;
     std::string outputPath;
 
@@ -63,11 +64,17 @@ struct RunningChild::State {
 };
 
 RunningChild::RunningChild(const std::string& name, const std::vector<std::string>& arguments,
-                           const std::string& input)
+                           const std::string& input, bool inputStaysOpen)
     : _pState(new State)
 {
     const std::string program = ProgramPath(name);
-    _pState->inputPath = TempFile(input);
+    int pipeEnds[2] = {-1, -1};
+    if (inputStaysOpen && pipe(pipeEnds) == 0) {
+        if (write(pipeEnds[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+            perror("write");
+        _pState->inputPipe = pipeEnds[1];
+    }
+    _pState->inputPath = TempFile(inputStaysOpen ? std::string() : input);
     _pState->outputPath = TempFile(std::string());
 
     std::vector<char*> argv;
@@ -79,19 +86,25 @@ RunningChild::RunningChild(const std::string& name, const std::vector<std::strin
     std::fflush(stdout);
     _pState->pid = fork();
     if (_pState->pid == 0) {
-        const int in = open(_pState->inputPath.c_str(), O_RDONLY);
+        const int in = pipeEnds[0] >= 0 ? pipeEnds[0] : open(_pState->inputPath.c_str(), O_RDONLY);
+        if (pipeEnds[1] >= 0)
+            close(pipeEnds[1]);
         const int out = open(_pState->outputPath.c_str(), O_WRONLY | O_TRUNC);
         dup2(in, 0);
         dup2(out, 1);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
+    if (pipeEnds[0] >= 0)
+        close(pipeEnds[0]);
 }
 
 RunningChild::~RunningChild()
 {
     Kill();
     _pState->Reap(true);
+    if (_pState->inputPipe >= 0)
+        close(_pState->inputPipe);
     unlink(_pState->inputPath.c_str());
     unlink(_pState->outputPath.c_str());
 }

@@ -70,20 +70,27 @@ struct RunningChild::State {
     std::wstring outputPath;
     HANDLE in = INVALID_HANDLE_VALUE;
     HANDLE out = INVALID_HANDLE_VALUE;
+    HANDLE inputPipe = INVALID_HANDLE_VALUE;
 };
 
 RunningChild::RunningChild(const std::string& name, const std::vector<std::string>& arguments,
-                           const std::string& input)
+                           const std::string& input, bool inputStaysOpen)
     : _pState(new State)
 {
     const std::wstring program = ProgramPath(name);
     _pState->inputPath = TempPath();
     _pState->outputPath = TempPath();
 
-    _pState->in = OpenInheritable(_pState->inputPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
     DWORD written = 0;
-    WriteFile(_pState->in, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-    SetFilePointer(_pState->in, 0, nullptr, FILE_BEGIN);
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    if (inputStaysOpen && CreatePipe(&_pState->in, &_pState->inputPipe, &inheritable, 0)) {
+        SetHandleInformation(_pState->inputPipe, HANDLE_FLAG_INHERIT, 0);
+        WriteFile(_pState->inputPipe, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    } else {
+        _pState->in = OpenInheritable(_pState->inputPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+        WriteFile(_pState->in, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+        SetFilePointer(_pState->in, 0, nullptr, FILE_BEGIN);
+    }
     _pState->out = OpenInheritable(_pState->outputPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
 
     STARTUPINFOW startup{};
@@ -107,6 +114,8 @@ RunningChild::~RunningChild()
     }
     CloseHandle(_pState->in);
     CloseHandle(_pState->out);
+    if (_pState->inputPipe != INVALID_HANDLE_VALUE)
+        CloseHandle(_pState->inputPipe);
     DeleteFileW(_pState->inputPath.c_str());
     DeleteFileW(_pState->outputPath.c_str());
 }

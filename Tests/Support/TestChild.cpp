@@ -5,6 +5,7 @@
 #include <Vexir/Console.h>
 #include <Vexir/Files.h>
 #include <Vexir/Sync.h>
+#include <Vexir/SystemInfo.h>
 #include <Vexir/Utf8Util.h>
 
 #include <atomic>
@@ -118,6 +119,10 @@ int Run(const std::string& command, const char* argument, int argc, char** argv)
         static bool s_bIgnoreAlways = false;
         Vexir::RaiseAssert(s_bIgnoreAlways, "_pData != NULL", 42, "Source/Network/TextPacket", "text of the message");
         std::cout << "after the assertion" << std::endl;
+        // The host's own input, which the assertion must have left alone.
+        std::string line;
+        if (std::getline(std::cin, line))
+            std::cout << "host read: " << line << std::endl;
         return 0;
     }
     if (command == "break") {
@@ -150,6 +155,33 @@ int Run(const std::string& command, const char* argument, int argc, char** argv)
     if (command == "set-event") {
         Vexir::Event event(false, false, Wide(argument).c_str());
         event.Set();
+        return 0;
+    }
+    if (command == "unformatted-messages") {
+        // Arguments that would crash the formatter, in messages nobody shows.
+        const char* const unreadable = reinterpret_cast<const char*>(16);
+        Vexir::IMgrConsole* consoles = Vexir::GetMgrConsole();
+        consoles->PrintError("%s", unreadable);
+        consoles->GetConsole(Vexir::IMgrConsole::Stdout);
+        consoles->PrintDebug("%s", unreadable);
+        consoles->SetVerbosity(Vexir::IConsole::Error);
+        consoles->PrintWarning("%s", unreadable);
+        consoles->PrintError("%s\n", "shown");
+        std::cout << "survived" << std::endl;
+        return 0;
+    }
+    if (command == "sample-while-exiting") {
+        // A thread still sampling the memory-usage log as main returns.
+        Vexir::MemoryUsageLogEnable();
+        static std::atomic<bool> sampling{false};
+        std::thread([] {
+            for (int i = 0;; ++i) {
+                Vexir::MemoryUsageLog("frame", i);
+                sampling = true;
+            }
+        }).detach();
+        while (!sampling)
+            std::this_thread::yield();
         return 0;
     }
     if (command == "wait-event") {

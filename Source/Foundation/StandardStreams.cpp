@@ -1,0 +1,52 @@
+#include "Foundation/StandardStreams.h"
+
+#include <iostream>
+
+namespace Vexir {
+
+namespace {
+
+// std::cin's buffer as the runtime set it up, reading the process's standard
+// input; a host that replaced it feeds the library's questions itself.
+std::streambuf* const s_pStandardInput = [] {
+    static std::ios_base::Init s_streams;
+    return std::cin.rdbuf();
+}();
+
+}  // namespace
+
+bool MayAskOnStandardInput()
+{
+    std::streambuf* input = std::cin.rdbuf();
+    return input && (input != s_pStandardInput || StandardInputIsTerminal());
+}
+
+int ReadStandardInputCharacter()
+{
+    std::streambuf* input = std::cin.rdbuf();
+    try {
+        return input ? input->sbumpc() : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
+bool WriteThroughCoutBuffer(const char* text, std::size_t length, bool flush)
+{
+    std::streambuf* buffer = std::cout.rdbuf();
+    if (!buffer)
+        return false;
+    const std::streamsize wanted = static_cast<std::streamsize>(length);
+    bool whole = false;
+    try {
+        whole = buffer->sputn(text, wanted) == wanted;
+        if (flush)
+            whole = buffer->pubsync() == 0 && whole;
+    } catch (...) {
+        // A host's own stream buffer may throw; the host's logging must not.
+        whole = false;
+    }
+    return whole;
+}
+
+}  // namespace Vexir

@@ -1,0 +1,46 @@
+// The host's standard streams as the library uses them: the standard-output
+// console and the text assert handler write to standard output, the assert
+// handler reads its answer from standard input, and reports that have nowhere
+// else to go are written to standard error.
+//
+// Standard output is written through std::cout's stream buffer, so the text
+// keeps its place among the host's own output (printf and std::cout alike),
+// without touching the stream: the host's flags, fill, width, locale and
+// exception mask, and its error state, stay as they were, and no stream
+// exception reaches the host. The buffer is asked for at every write, so a host
+// that redirected std::cout is followed; one that set no buffer gets nothing.
+//
+// A reader that went away does not end the host: on Linux SIGPIPE is blocked
+// on the writing thread during the write and a SIGPIPE the write raised is
+// taken back, the host's own disposition untouched. A pipe nobody reads
+// blocks the write, as it blocks printf.
+//
+// Windows: while standard output is a console and std::cout still writes to
+// it, the text goes through the console's wide interface, so UTF-8 shows right
+// whatever the console's code page.
+#pragma once
+
+#include <cstddef>
+
+namespace Vexir {
+
+// True when the whole text was handed on, and with `flush` also flushed.
+bool WriteStandardOutput(const char* text, std::size_t length, bool flush);
+
+// Standard error, through the C library's stream, flushed, without SIGPIPE.
+void WriteStandardError(const char* text, std::size_t length);
+
+// Whether an answer may be asked for: std::cin reads a terminal, or a stream
+// buffer the host put in its place (the host then chose where answers come
+// from). A pipe or file on standard input is the host's data, never read here.
+bool MayAskOnStandardInput();
+
+// One character through std::cin's buffer, as formatted input takes it,
+// leaving the stream's state alone; -1 at the end of input.
+int ReadStandardInputCharacter();
+
+// What the platform files share.
+bool WriteThroughCoutBuffer(const char* text, std::size_t length, bool flush);
+bool StandardInputIsTerminal();
+
+}  // namespace Vexir
