@@ -81,8 +81,8 @@ void BM_PrintInfo_CountingConsole(benchmark::State& state)
 }
 BENCHMARK(BM_PrintInfo_CountingConsole);
 
-// A print below the threshold: formatted once, then turned away by the only
-// console, the standard-output one.
+// A print below the threshold, with the standard-output console the only one:
+// nobody could show it, so it is turned away before it is formatted.
 void BM_PrintDebug_BelowThreshold(benchmark::State& state)
 {
     IMgrConsole* manager = FreshManager();
@@ -105,6 +105,21 @@ void BM_PrintDebug_NoConsole(benchmark::State& state)
 }
 BENCHMARK(BM_PrintDebug_NoConsole);
 
+// spdlog's cost for a level it does not log.
+void BM_Spdlog_DisabledLevel(benchmark::State& state)
+{
+    auto sink = std::make_shared<spdlog::sinks::null_sink_mt>();
+    spdlog::logger logger("bench", sink);
+    logger.set_level(spdlog::level::info);
+    int frame = 0;
+    for (auto _ : state) {
+        logger.debug("frame {} took {:f} ms", ++frame, 16.25);
+        benchmark::DoNotOptimize(frame);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Spdlog_DisabledLevel);
+
 void BM_Spdlog_NullSink(benchmark::State& state)
 {
     auto sink = std::make_shared<spdlog::sinks::null_sink_mt>();
@@ -123,6 +138,11 @@ const bool s_registered = [] {
                              "BM_Spdlog_NullSink", 1.0);
     VexirBench::CompareRates("PrintInfo to a counting console / spdlog null sink", "BM_PrintInfo_CountingConsole",
                              "BM_Spdlog_NullSink", 1.0);
+    // A disabled message may cost at most twice what spdlog's costs.
+    VexirBench::CompareRates("PrintDebug below the threshold / spdlog disabled level", "BM_PrintDebug_BelowThreshold",
+                             "BM_Spdlog_DisabledLevel", 0.5);
+    VexirBench::CompareRates("PrintDebug with no console / spdlog disabled level", "BM_PrintDebug_NoConsole",
+                             "BM_Spdlog_DisabledLevel", 0.5);
     return true;
 }();
 
