@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "ConsoleText.h"
 #include "KillThisProcess.h"
 
 // Outside the anonymous namespace and called through a volatile pointer, so the
@@ -183,6 +184,11 @@ int Run(const std::string& command, const char* argument, int argc, char** argv)
         while (!sampling)
             std::this_thread::yield();
         return 0;
+    }
+    if (command == "console-text") {
+        // Logs text outside ASCII to a console whose code page is not UTF-8,
+        // then writes what the console shows into the file `argument`.
+        return ShowOnConsole(argument);
     }
     if (command == "wait-event") {
         // Waits on a named auto-reset event, as long as the test lets it.
