@@ -8,6 +8,7 @@
 
 #include "Assert/AssertDialogText.h"
 #include "Assert/CallStack_Posix.h"
+#include "Foundation/StandardStreams.h"
 #include "Foundation/UiModule.h"
 
 namespace Vexir {
@@ -48,9 +49,9 @@ int ShowDialog(ui::AssertDialogContent& content, AssertDialogData& data, AssertT
             whyNot = "the dialog went with the display";
     }
     if (answer == kNotShown) {
-        std::fprintf(stderr, "Assertion failed (no assert dialog: %s): %s", whyNot.c_str(),
-                     BuildAssertText(data, false).c_str());
-        std::fflush(stderr);
+        const std::string report =
+            "Assertion failed (no assert dialog: " + whyNot + "): " + BuildAssertText(data, false);
+        WriteStandardError(report.data(), report.size());
     }
     return answer;
 }
