@@ -1,8 +1,8 @@
 #include <Vexir/Assert.h>
 #include <Vexir/Network/Sockets.h>
 
-#include <iostream>
 #include <cstring>
+#include <string>
 
 #include "Network/SocketApi.h"
 
@@ -25,6 +25,7 @@ const char* ErrorText(int code)
                "callback function.";
     case 10038: return "One of the descriptor sets contains an entry which is not a socket.";
     case 10050: return "The network subsystem has failed.";
+    case 10054: return "The connection was reset by the other end.";
     case 10093: return "A successful WSAStartup must occur before using this API.";
     default: return "Unknown.";
     }
@@ -152,7 +153,9 @@ void NetSocket::HandleInput()
     if (received < 0 && LastSocketError() == kWouldBlock)
         return;  // a non-blocking socket woken for nothing: not an error
     if (received < 0) {
-        std::cout << "SOCKET error: " << ErrorText(LastSocketError()) << '\n' << std::flush;
+        // A diagnostic, kept apart from whatever the program shows on its
+        // standard output.
+        WriteDiagnosticLine(std::string("SOCKET error: ") + ErrorText(LastSocketError()) + "\n");
         MarkClosing(ReceiveFailed);
         _uState = Closing;
         return;
@@ -186,7 +189,7 @@ bool NetSocket::Connect(unsigned int address, unsigned short port, int allowDela
         return false;
     if (allowDelay == 0)
         SetNoDelay(_hSocket);
-    if (ConnectTo(_hSocket, address, port)) {
+    if (ConnectTo(_hSocket, address, port, kConnectMilliseconds)) {
         _uPeerAddress = address;
         return true;
     }

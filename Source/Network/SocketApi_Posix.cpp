@@ -8,12 +8,16 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace Vexir {
 namespace Network {
@@ -158,10 +162,54 @@ SocketHandle AcceptFrom(SocketHandle socket, unsigned int* peer)
     return static_cast<SocketHandle>(fd);
 }
 
-bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port)
+namespace {
+
+// Waits for a connect in progress; 0 when it is made, else the errno why not.
+int AwaitConnection(int fd, int milliseconds)
 {
+    timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long long spent = (now.tv_sec - start.tv_sec) * 1000ll + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (spent >= milliseconds)
+            return ETIMEDOUT;
+        pollfd wait{fd, POLLOUT, 0};
+        const int ready = ::poll(&wait, 1, static_cast<int>(milliseconds - spent));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return errno;
+        if (ready == 0)
+            return ETIMEDOUT;
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            return errno;
+        return error;
+    }
+}
+
+}  // namespace
+
+// A blocking connect to an address that drops the handshake, or to a listener
+// whose queue is full, would wait for the system's retries, over two minutes.
+bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port, int milliseconds)
+{
+    const int fd = Fd(socket);
+    const int flags = fcntl(fd, F_GETFL, 0);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0)
+        return Failed() == 0;
     const sockaddr_in where = AddressOf(address, port);
-    return ::connect(Fd(socket), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 || Failed() == 0;
+    int error = ::connect(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 ? 0 : errno;
+    if (error == EINPROGRESS || error == EINTR)
+        error = AwaitConnection(fd, milliseconds);
+    fcntl(fd, F_SETFL, flags);
+    if (error == 0)
+        return true;
+    errno = error;
+    return Failed() == 0;
 }
 
 int ReceiveBytes(SocketHandle socket, unsigned char* buffer, std::size_t size)
@@ -209,6 +257,52 @@ int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeout
         sockets[i].exceptional = (seen & (POLLPRI | POLLNVAL)) != 0;
     }
     return ready;
+}
+
+namespace {
+
+std::atomic<unsigned long> s_uUnwrittenLines{0};
+
+// One write with SIGPIPE held back: a reader that went away costs the line,
+// not the process. A SIGPIPE that this write raised is taken out again.
+bool WriteWithoutSigpipe(int fd, const std::string& bytes)
+{
+    sigset_t pipeSignal, previous, pending;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    ssize_t written;
+    do
+        written = ::write(fd, bytes.data(), bytes.size());
+    while (written < 0 && errno == EINTR);
+    if (written < 0 && errno == EPIPE && !alreadyPending) {
+        const timespec now{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &now);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return written == static_cast<ssize_t>(bytes.size());
+}
+
+}  // namespace
+
+// Standard error may be a pipe nobody reads: the line goes only when poll
+// says it can be taken now (a short line into a pipe with room does not wait).
+bool WriteDiagnosticLine(const std::string& line)
+{
+    pollfd wait{STDERR_FILENO, POLLOUT, 0};
+    const bool ready = ::poll(&wait, 1, 0) == 1 && (wait.revents & POLLOUT) != 0;
+    std::string text = line;
+    const unsigned long unwritten = s_uUnwrittenLines.load();
+    if (unwritten > 0)
+        text.insert(text.size() - 1, " (" + std::to_string(unwritten) + " earlier lines could not be written)");
+    if (!ready || !WriteWithoutSigpipe(STDERR_FILENO, text)) {
+        ++s_uUnwrittenLines;
+        return false;
+    }
+    s_uUnwrittenLines -= unwritten;
+    return true;
 }
 
 std::uint32_t SystemMilliseconds()

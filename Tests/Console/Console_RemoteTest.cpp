@@ -22,6 +22,7 @@
 #include "ConsoleFixture.h"
 #include "ScratchDirectory.h"
 #include "SocketReset.h"
+#include "TimeBound.h"
 
 namespace {
 
@@ -300,24 +301,12 @@ double Flood(IMgrConsole* manager, int count)
     return slowest;
 }
 
-// Runs `body` on a thread. When it has not returned after `seconds`, the
-// receiver's end is closed, which frees a call stuck on it, and the answer is
-// false: the hang becomes a failure instead of a stuck run.
+// A call stuck on a receiver that does not read is freed by closing the
+// receiver's end, and the hang becomes a failure.
 template <typename Body>
 bool ReturnsWithin(int seconds, Receiver& receiver, Body body)
 {
-    std::atomic<bool> finished{false};
-    std::thread worker([&] {
-        body();
-        finished = true;
-    });
-    for (int i = 0; i < seconds * 10 && !finished; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const bool inTime = finished;
-    if (!inTime)
-        receiver.Abandon();
-    worker.join();
-    return inTime;
+    return VexirTest::ReturnsWithin(seconds * 1000, body, [&] { receiver.Abandon(); });
 }
 
 // A receiver that accepts and stops reading costs the host nothing but the

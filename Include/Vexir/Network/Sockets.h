@@ -138,13 +138,15 @@ class VEXIR_API NetSocket : private Uncopyable {
 public:
     /// Sizes of the receive side.
     enum : std::uint32_t { kReceiveBufferSize = 0x20000, kLargestFrame = 256 };
+    /// The longest Connect waits for an answer.
+    static constexpr int kConnectMilliseconds = 3000;
     /// State bits: bit 0 marks the socket for closing; 2 is closed and kept.
     enum : std::uint32_t { Open = 0, Closing = 1, ClosedKept = 2, CloseKeep = 3 };
     /// Why the socket marked itself for closing, the first cause that did.
     enum CloseCause : int {
         NotClosing = 0,   ///< Not marked for closing by the socket itself.
         PeerClosed,       ///< the other end closed the connection
-        ReceiveFailed,    ///< a receive failed (the line "SOCKET error: ..." was printed)
+        ReceiveFailed,    ///< a receive failed (the line "SOCKET error: ..." went to standard error)
         SendFailed,       ///< a send failed with an error other than would-block
         FrameRefused,     ///< a binary frame whose length is below 4 or above 256
         LineTooLong,      ///< a text line that cannot fit the receive buffer
@@ -208,10 +210,13 @@ public:
     /// True cuts received bytes into binary frames, false into text lines.
     /// Set it before anything arrives.
     void SetBinaryMode(bool binary) { _bBinaryMode = binary; }
-    /// Blocking connect to a host-order address and port; allowDelay 0 sets TCP_NODELAY.
-    /// For a socket with no connection. False when it fails (the socket then
-    /// has none; GetLastSocketError says why). The socket stays blocking: call
-    /// SetBlocking(0) before a manager drives it.
+    /// Connects to a host-order address and port; allowDelay 0 sets TCP_NODELAY.
+    /// For a socket with no connection. Waits at most kConnectMilliseconds
+    /// (3 seconds) for the connection to be made or refused, so that an
+    /// address that never answers, or a listener whose queue is full, costs
+    /// the caller no more than that. False when it fails (the socket then has
+    /// none; GetLastSocketError says why: 10060 when the time ran out). The
+    /// socket is left blocking: call SetBlocking(0) before a manager drives it.
     bool Connect(unsigned int address, unsigned short port, int allowDelay);
     /// Closes the connection now; the object, its queues and its place in the
     /// manager stay (DoSelect passes over a socket with no connection).
