@@ -37,6 +37,30 @@ std::uint32_t BigEndian32(const unsigned char* bytes)
            static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
 }
 
+}  // namespace
+
+// The lock of a socket's manager, when it has one.
+class NetSocket::ManagerLock {
+public:
+    explicit ManagerLock(MgrSocketBase* manager) : _pLock(manager ? &manager->_mLock : nullptr)
+    {
+        if (_pLock)
+            _pLock->Acquire();
+    }
+    ~ManagerLock()
+    {
+        if (_pLock)
+            _pLock->Release();
+    }
+    ManagerLock(const ManagerLock&) = delete;
+    ManagerLock& operator=(const ManagerLock&) = delete;
+
+private:
+    Mutex* _pLock;
+};
+
+namespace {
+
 void DeleteAll(std::list<IPacket*>& packets)
 {
     for (IPacket* packet : packets)
@@ -216,8 +240,11 @@ void NetSocket::SetTimeOut(int milliseconds)
         _uDeadline = 1;
 }
 
+// A socket that names its manager is sent to under the manager's lock, so
+// that another thread may queue while the manager's pass runs.
 void NetSocket::QueueSend(IPacket* packet, bool clearTimeOut)
 {
+    ManagerLock lock(_pManager);
     if (clearTimeOut)
         _uDeadline = 0;
     if (packet)
@@ -228,6 +255,7 @@ int NetSocket::SendNow(IPacket* packet)
 {
     if (!packet || packet->GetSize() < 1)
         return 0;
+    ManagerLock lock(_pManager);
     const std::uint32_t size = packet->GetSize();
     std::uint32_t total = 0;
     while (total < size) {

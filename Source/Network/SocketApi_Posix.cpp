@@ -14,6 +14,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -228,6 +229,30 @@ int LastSocketError() { return s_iLastError; }
 
 void SetLastSocketError(int code) { s_iLastError = code; }
 
+namespace {
+
+long long MonotonicMilliseconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000ll + now.tv_nsec / 1000000;
+}
+
+// What a poll result means in select's terms: a socket is reported only for
+// the sets it was put in. A closed or failed connection is readable (the
+// receive tells what happened) and writable (the send does) when it was
+// waited on for that.
+void ReadResult(SocketWait& wait, short seen)
+{
+    wait.readable = wait.wantRead && (seen & (POLLIN | POLLHUP | POLLERR)) != 0;
+    wait.writable = wait.wantWrite && (seen & (POLLOUT | POLLHUP | POLLERR)) != 0;
+    wait.exceptional = (seen & (POLLPRI | POLLNVAL)) != 0;
+}
+
+bool Ready(const SocketWait& wait) { return wait.readable || wait.writable || wait.exceptional; }
+
+}  // namespace
+
 int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeoutUsec)
 {
     // An empty wait is an error, as select with three empty sets is on Windows.
@@ -241,22 +266,30 @@ int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeout
         polls[i].events = static_cast<short>((sockets[i].wantRead ? POLLIN : 0) | (sockets[i].wantWrite ? POLLOUT : 0) |
                                              POLLPRI);
     }
-    const long long milliseconds =
+    const long long limit =
         timeoutSec < 0 ? -1 : static_cast<long long>(timeoutSec) * 1000 + (timeoutUsec + 999) / 1000;
-    int ready;
-    do
-        ready = ::poll(polls.data(), polls.size(), static_cast<int>(milliseconds));
-    while (ready < 0 && errno == EINTR);
-    if (ready < 0)
-        return Failed();
-    for (std::size_t i = 0; i < sockets.size(); ++i) {
-        const short seen = polls[i].revents;
-        // A closed or failed connection is readable: the receive tells what happened.
-        sockets[i].readable = (seen & (POLLIN | POLLHUP | POLLERR)) != 0;
-        sockets[i].writable = (seen & POLLOUT) != 0;
-        sockets[i].exceptional = (seen & (POLLPRI | POLLNVAL)) != 0;
+    const long long deadline = MonotonicMilliseconds() + limit;
+    for (;;) {
+        const long long left = limit < 0 ? -1 : std::max(0ll, deadline - MonotonicMilliseconds());
+        const int polled = ::poll(polls.data(), polls.size(), static_cast<int>(left));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled < 0)
+            return Failed();
+        int ready = 0;
+        for (std::size_t i = 0; i < sockets.size(); ++i) {
+            ReadResult(sockets[i], polls[i].revents);
+            if (Ready(sockets[i]))
+                ++ready;
+            else if (polls[i].revents != 0)
+                polls[i].fd = ~polls[i].fd;  // poll reports a hang-up it was not asked about: it sits out this wait
+        }
+        // Select would not have returned for what poll reported unasked, and
+        // would wait out its time: so does this wait, instead of returning at
+        // once for nothing at every pass.
+        if (ready > 0 || polled == 0 || left == 0)
+            return ready;
     }
-    return ready;
 }
 
 namespace {

@@ -259,6 +259,86 @@ TEST(Sockets, AFailedListenSaysWhy)
     EXPECT_EQ(handler.reports[0].message, "Failed to bind socket to port");
 }
 
+// Select reports a socket only for the sets it was put in, so a pass that
+// neither reads nor sends does not return early for a connection that was
+// reset: it waits out its time limit, and the socket is marked by the next
+// pass that reads.
+TEST(Sockets, APassThatDoesNotReadWaitsOutItsLimitOnAResetConnection)
+{
+    SocketPair pair(true);
+    VexirTest::ResetWhenClosed(pair.peer->Handle());
+    pair.peer->CloseConnection();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the reset arrives
+    const auto start = std::chrono::steady_clock::now();
+    for (int pass = 0; pass < 5; ++pass)
+        pair.manager.DoSelect(0, 40000, 0);
+    const auto spent = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(spent, std::chrono::milliseconds(190)) << "the passes returned at once for nothing";
+    EXPECT_EQ(pair.socket->GetState(), NetSocket::Open);
+    EXPECT_TRUE(pair.PumpUntil([&] { return !pair.Alive(); })) << "a pass that reads marks it";
+}
+
+// One thread runs the passes while another sends to the sockets, removes
+// them one by one and shuts the manager down.
+TEST(SocketThreads, SendRemoveAndShutdownFromAnotherThreadWhilePassesRun)
+{
+    const int kClients = 8, kPackets = 100;
+    MgrSocketBase manager, peers;
+    ASSERT_TRUE(manager.Init());
+    ASSERT_TRUE(peers.Init());
+    NetListenSocket listener;
+    listener.Init(0x7F000001u, 0);
+    ASSERT_NE(listener.GetPort(), 0);
+    std::vector<VexirTest::RecordingSocket*> sockets;
+    std::vector<int> ids;
+    for (int i = 0; i < kClients; ++i) {
+        auto* caller = new VexirTest::RecordingSocket();
+        caller->SetBinaryMode(true);
+        caller->SetMgrSocketBase(&peers);
+        ASSERT_TRUE(caller->Connect(0x7F000001u, listener.GetPort(), 0));
+        peers.AddSocket(caller);
+        unsigned int address = 0;
+        SocketHandle accepted = kInvalidSocket;
+        for (int attempt = 0; attempt < 500 && accepted == kInvalidSocket; ++attempt) {
+            accepted = listener.AcceptConnection(&address);
+            if (accepted == kInvalidSocket)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_NE(accepted, kInvalidSocket);
+        sockets.push_back(new VexirTest::RecordingSocket(accepted, address, &manager, true));
+        ids.push_back(manager.AddSocket(sockets.back()));
+    }
+
+    std::atomic<bool> stop{false};
+    std::thread driver([&] {
+        while (!stop)
+            manager.DoSelect(0, 1000, 1);
+    });
+    const auto sendToAll = [&] {
+        for (int id : ids) {
+            auto* packet = new BinaryPacket("abc", 3);
+            if (!manager.Send(id, packet))
+                delete packet;  // removed already: the packet stays with the caller
+        }
+    };
+    for (int round = 0; round < kPackets; ++round)
+        sendToAll();
+    const unsigned int expected = 7u * kPackets * kClients;
+    for (int pass = 0; pass < 5000 && peers.GetBytesReceived() < expected; ++pass)
+        peers.DoSelect(0, 1000, 1);
+    EXPECT_EQ(peers.GetBytesReceived(), expected);
+    for (VexirTest::RecordingSocket* socket : sockets) {
+        manager.RemoveSocket(socket);
+        sendToAll();
+    }
+    for (int round = 0; round < 20; ++round)
+        sendToAll();
+    manager.Shutdown();
+    stop = true;
+    driver.join();
+    EXPECT_EQ(manager.GetSocketCount(), 0u);
+}
+
 TEST(Sockets, SubnetsAndNames)
 {
     MgrSocketBase manager;
