@@ -20,6 +20,7 @@
 
 #include "ChildProcess.h"
 #include "ConsoleFixture.h"
+#include "FullBacklogListener.h"
 #include "ScratchDirectory.h"
 #include "SocketReset.h"
 #include "TimeBound.h"
@@ -29,6 +30,7 @@ namespace {
 using namespace Vexir;
 using namespace Vexir::Network;
 using Console_RemoteTest = VexirTest::ConsoleFixture;
+using Console_RemoteThreads = VexirTest::ConsoleFixture;
 
 IRemoteConsoleInterface* RemoteOf(IMgrConsole* manager)
 {
@@ -60,10 +62,10 @@ public:
 // Resume puts it under a manager.
 class Receiver {
 public:
-    Receiver()
+    explicit Receiver(unsigned int address = 0x7F000001u)
     {
         EXPECT_TRUE(_server.Init());
-        _listener.Init(0x7F000001u, 7500);
+        _listener.Init(address, 7500);
         EXPECT_EQ(_listener.GetPort(), 7500);
     }
 
@@ -510,6 +512,179 @@ TEST_F(Console_RemoteTest, APeerThatTalksBackIsNotListenedTo)
     EXPECT_TRUE(arrived()) << "the console stopped sending after its peer talked";
     EXPECT_EQ(Messages(receiver.Capture()->Bytes()).size(), 51u);
     manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// A listener on the port whose queue is full (any local process can make
+// one) answers no handshake: ConnectLocal gives up at the bound.
+TEST_F(Console_RemoteTest, ConnectLocalGivesUpOnAListenerThatNeverAnswers)
+{
+    VexirTest::FullBacklogListener squatter(0x7F000001u, 7500);
+    ASSERT_TRUE(squatter.Full()) << "the listener's queue could not be filled";
+    bool connected = true;
+    double waited = 0;
+    const bool returned = VexirTest::ReturnsWithin(
+        NetSocket::kConnectMilliseconds + 10000,
+        [&] {
+            const ManualTimer timer;
+            connected = RemoteOf(manager)->ConnectLocal();
+            waited = timer.Elapsed();
+        },
+        [&] { squatter.Close(); });
+    ASSERT_TRUE(returned) << "ConnectLocal waited past its bound";
+    EXPECT_FALSE(connected);
+    EXPECT_LT(waited, NetSocket::kConnectMilliseconds + 1000.0);
+    manager->PrintInfo("dropped, with nobody to send it to");
+}
+
+// A receiver that shuts down its sending side (a relay, a listener whose input
+// ended) still reads: it gets every message.
+TEST_F(Console_RemoteTest, AReceiverThatStopsSendingStillGetsEveryMessage)
+{
+    Receiver receiver;
+    ASSERT_TRUE(receiver.Connect(manager));
+    receiver.Resume();
+    VexirTest::StopSending(receiver.Capture()->Handle());
+    for (int i = 0; i < 100; ++i) {
+        manager->PrintInfo("m%06d", i);
+        receiver.Pump();
+    }
+    for (int pass = 0; pass < 5000 && Messages(receiver.Capture()->Bytes()).size() < 100; ++pass)
+        receiver.Pump();
+    const Tally tally(Messages(receiver.Capture()->Bytes()));
+    EXPECT_EQ(tally.received, 100);
+    EXPECT_EQ(tally.dropped, 0);
+    EXPECT_EQ(tally.last, 99);
+    manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// Connecting to another receiver while the first one holds unread messages:
+// what it did not get is counted, and the new receiver is told first.
+TEST_F(Console_RemoteTest, ConnectingElsewhereCountsWhatTheOldReceiverDidNotGet)
+{
+    Receiver first;
+    ASSERT_TRUE(first.Connect(manager));
+    int logged = 20000;
+    ASSERT_TRUE(ReturnsWithin(60, first, [&] { Flood(manager, logged); }))
+        << "logging to a receiver that does not read did not return";
+    Receiver second(0x7F000002u);
+    ASSERT_TRUE(RemoteOf(manager)->Connect("127.0.0.2") && second.Accept());
+    first.Resume();
+    second.Resume();
+    const int total = logged + 10;
+    for (; logged < total; ++logged)
+        manager->PrintInfo("m%06d after", logged);
+    const auto arrived = [&] {
+        const std::vector<std::string> later = Messages(second.Capture()->Bytes());
+        return later.size() >= 11 && first.Capture()->GetCloseCause() != NetSocket::NotClosing;
+    };
+    for (int pass = 0; pass < 20000 && !arrived(); ++pass) {
+        first.Pump();
+        second.Pump();
+    }
+    ASSERT_TRUE(arrived());
+    const std::vector<std::string> later = Messages(second.Capture()->Bytes());
+    EXPECT_EQ(later.front().compare(0, 16, "Remote console: "), 0) << "the new receiver is told first: " << later.front();
+    std::vector<std::string> messages = Messages(first.Capture()->Bytes());
+    messages.insert(messages.end(), later.begin(), later.end());
+    const Tally tally(messages);
+    EXPECT_GT(tally.dropped, 0);
+    EXPECT_EQ(tally.last, total - 1);
+    EXPECT_EQ(tally.received + tally.dropped, total) << "messages were lost without being counted";
+    manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// A receiver on port 7500 that takes every connection and reads everything,
+// on a thread of its own, keeping what each connection carried.
+class DrainingServer : public MgrSocketBase {
+public:
+    DrainingServer()
+    {
+        EXPECT_TRUE(Init());
+        auto* listener = new Listener(*this);
+        listener->Init(0x7F000001u, 7500);
+        EXPECT_EQ(listener->GetPort(), 7500);
+        listener->SetMgrSocketBase(this);
+        AddSocket(listener);
+        _thread = std::thread([this] {
+            while (!_bStop)
+                DoSelect(0, 1000, 1);
+        });
+    }
+    ~DrainingServer() override { Stop(); }
+    void Stop()
+    {
+        _bStop = true;
+        if (_thread.joinable())
+            _thread.join();
+    }
+    // Once stopped: the messages of every connection.
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> all;
+        for (const std::string& bytes : _lClosed)
+            for (std::string& message : ::Messages(bytes))
+                all.push_back(std::move(message));
+        return all;
+    }
+    void OnSocketClosing(NetSocket* socket) override
+    {
+        if (auto* capture = dynamic_cast<RecordCapture*>(socket))
+            _lClosed.push_back(capture->Bytes());
+    }
+    // Moves the bytes of the connections still open to the closed ones.
+    void CollectOpen()
+    {
+        for (NetSocket* socket : _lSockets)
+            if (auto* capture = dynamic_cast<RecordCapture*>(socket))
+                _lClosed.push_back(capture->Bytes());
+    }
+
+private:
+    class Listener : public NetListenSocket {
+    public:
+        explicit Listener(DrainingServer& server) : _server(server) {}
+        void HandleInput() override
+        {
+            const SocketHandle accepted = AcceptConnection(nullptr);
+            if (accepted != kInvalidSocket)
+                _server.AddSocket(new RecordCapture(accepted, &_server));
+        }
+
+    private:
+        DrainingServer& _server;
+    };
+
+    std::atomic<bool> _bStop{false};
+    std::thread _thread;
+    std::vector<std::string> _lClosed;
+};
+
+// A thread logs while another reconnects 200 times: no message is lost
+// uncounted, and nothing is used after it is gone (the sanitizers watch).
+TEST_F(Console_RemoteThreads, ReconnectingWhileAnotherThreadLogs)
+{
+    DrainingServer server;
+    IRemoteConsoleInterface* remote = RemoteOf(manager);
+    ASSERT_TRUE(remote->ConnectLocal());
+    std::atomic<bool> stop{false};
+    std::atomic<int> logged{0};
+    std::thread logger([&] {
+        while (!stop)
+            manager->PrintInfo("m%06d", logged++);
+    });
+    int reconnected = 0;
+    for (int i = 0; i < 200; ++i)
+        reconnected += remote->ConnectLocal() ? 1 : 0;
+    stop = true;
+    logger.join();
+    manager->DestroyConsole(IMgrConsole::Remote);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the last bytes arrive
+    server.Stop();
+    server.CollectOpen();
+    EXPECT_EQ(reconnected, 200);
+    std::vector<std::string> messages = server.Messages();
+    const Tally tally(messages);
+    EXPECT_EQ(tally.received + tally.dropped, logged.load()) << "messages were lost without being counted";
 }
 
 }  // namespace

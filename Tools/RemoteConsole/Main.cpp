@@ -102,6 +102,7 @@ int Serve(const std::vector<std::string>& arguments)
     manager.AddSocket(listener);
     manager.SetListener(listener);
     std::fprintf(stderr, "RemoteConsole: listening on port %u\n", listener->GetPort());
+    TellLauncherListening();
 
     const auto started = std::chrono::steady_clock::now();
     while (!stop) {

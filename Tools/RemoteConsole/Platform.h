@@ -9,6 +9,8 @@ namespace RemoteConsole {
 // SIGINT and SIGTERM (Ctrl+C and closing the console on Windows) set *stop.
 void InstallStopHandlers(volatile bool* stop);
 bool IsTerminal(std::FILE* stream);
+// Tells the library that launched the program, if one did, that it listens.
+void TellLauncherListening();
 // Opens a file named in UTF-8 for appending bytes; null (errno set) on failure.
 std::FILE* OpenForAppending(const std::string& path);
 

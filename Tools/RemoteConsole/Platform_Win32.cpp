@@ -7,6 +7,7 @@
 #include <Vexir/Utf8Util.h>
 
 #include <cerrno>
+#include <string>
 
 namespace RemoteConsole {
 
@@ -26,6 +27,16 @@ void InstallStopHandlers(volatile bool* stop)
 }
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+// The launcher made an event named after this process before it ran.
+void TellLauncherListening()
+{
+    const std::wstring name = L"Local\\RemoteConsole.Listening." + std::to_wstring(GetCurrentProcessId());
+    if (HANDLE listening = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str())) {
+        SetEvent(listening);
+        CloseHandle(listening);
+    }
+}
 
 // The C runtime's narrow names are in the ANSI code page, not UTF-8.
 std::FILE* OpenForAppending(const std::string& path)
