@@ -258,7 +258,9 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
     }
 
     std::mt19937 random(2026);
-    std::string expected;
+    // Every line names its client, which the program's listening socket
+    // precedes; a line says when it comes and when it goes.
+    std::string expected = "[1 127.0.0.1] connected\n";
     const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xE4\xB8\x96\xE7\x95\x8C \xF0\x9F\x8C\x8D ";
     for (int i = 0; i < 10000; ++i) {
         std::string text;
@@ -271,7 +273,7 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
                 text += utf8;
         }
         manager->PrintInfo("%s", text.c_str());
-        expected += "[I] " + text + "\n";
+        expected += "[1 127.0.0.1] [I] " + text + "\n";
         // The console drops what does not fit its queue rather than wait, so a
         // producer this fast lets a slow program (sanitizers, Wine) keep up.
         if (i % 250 == 249)
@@ -279,6 +281,7 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
     }
     manager->DestroyConsole(IMgrConsole::Remote);  // flushes, then closes: the program ends
     runner.join();
+    expected += "[1 127.0.0.1] left\n";
     EXPECT_TRUE(program.exited && program.exitCode == 0) << program.output;
     const std::string logged = [&] {
         std::ifstream file(std::filesystem::u8path(log), std::ios::binary);

@@ -38,6 +38,22 @@ void TellLauncherListening()
     }
 }
 
+bool WriteAll(std::FILE* stream, const char* data, std::size_t size)
+{
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    while (size > 0) {
+        DWORD written = 0;
+        const DWORD chunk = size > 65536 ? 65536 : static_cast<DWORD>(size);
+        if (!WriteFile(handle, data, chunk, &written, nullptr) || written == 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
 // The C runtime's narrow names are in the ANSI code page, not UTF-8.
 std::FILE* OpenForAppending(const std::string& path)
 {
