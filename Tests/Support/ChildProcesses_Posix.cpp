@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -48,11 +49,18 @@ std::vector<unsigned long> ChildProcessesNamed(const std::string& name)
     return found;
 }
 
+// Waits until the whole process has ended, not only its first thread (which
+// /proc shows as a zombie while the others are still going): waitid tells,
+// and leaves it to be collected.
 void KillProcess(unsigned long id)
 {
     kill(static_cast<pid_t>(id), SIGKILL);
-    for (int i = 0; i < 500 && ProcessRuns(id); ++i)
+    for (int i = 0; i < 500; ++i) {
+        siginfo_t ended{};
+        if (waitid(P_PID, static_cast<id_t>(id), &ended, WEXITED | WNOWAIT | WNOHANG) != 0 || ended.si_pid != 0)
+            return;
         usleep(10000);
+    }
 }
 
 bool ProcessRuns(unsigned long id)
