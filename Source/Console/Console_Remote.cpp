@@ -270,10 +270,8 @@ bool Console_Remote::Connect(const std::string& address)
     }
     std::deque<unsigned long long> queued;
     RemoteConsoleClient* previous;
-    bool wasConnected;
     {
         MessageLock lock(_pManagerLock);
-        wasConnected = _pClient != nullptr;
         previous = TakeClient(queued);
         _pClient = client;
         _iSocketId = id;
@@ -285,9 +283,9 @@ bool Console_Remote::Connect(const std::string& address)
     const unsigned long long unsent = Drain(previous, queued);
     MessageLock lock(_pManagerLock);
     _uDropped += unsent;
-    // Without a new connection the messages logged from now on are owed a
+    // Without a new connection, the messages logged from now on are owed a
     // notice as well, as after a lost receiver.
-    if (!_pClient && (wasConnected || _bLost) && _uDropped > 0)
+    if (!_pClient && _uDropped > 0)
         _bLost = true;
     return client != nullptr;
 }

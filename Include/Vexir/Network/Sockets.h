@@ -1,5 +1,5 @@
 /// @file
-/// A small single-threaded TCP layer (IPv4). A manager owns sockets, gives each
+/// A small TCP layer (IPv4). A manager owns sockets, gives each
 /// an id and drives them all with one wait per DoSelect pass: output, input,
 /// exceptions, time-outs, then the closing of sockets marked for it. A socket
 /// sends a queue of packets and cuts received bytes into packets: length-prefixed
@@ -12,7 +12,8 @@
 /// socket that names its manager, may be called from any thread. They take the
 /// manager's recursive lock, which DoSelect holds for its whole pass, so a
 /// call from another thread waits for the pass to end (at most the pass's time
-/// limit and its handlers). One thread at a time drives the passes.
+/// limit and its handlers). One thread at a time drives the passes; the
+/// exceptions are RemoveSocket and Shutdown from inside a pass's own calls.
 ///
 /// Addresses and ports are in host byte order throughout: 127.0.0.1 is
 /// 0x7F000001.
