@@ -12,8 +12,9 @@
 /// socket that names its manager, may be called from any thread. They take the
 /// manager's recursive lock, which DoSelect holds for its whole pass, so a
 /// call from another thread waits for the pass to end (at most the pass's time
-/// limit and its handlers). One thread at a time drives the passes; the
-/// exceptions are RemoveSocket and Shutdown from inside a pass's own calls.
+/// limit and its handlers). One thread at a time drives the passes. Only
+/// RemoveSocket and Shutdown may not be called from inside a pass (from a
+/// socket's handlers or OnSocketClosing).
 ///
 /// Addresses and ports are in host byte order throughout: 127.0.0.1 is
 /// 0x7F000001.
