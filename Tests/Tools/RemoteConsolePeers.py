@@ -426,6 +426,7 @@ class HostilePeers(unittest.TestCase):
         reader.start()
         program.show(message(b"read again"), b"[I] read again\n")
         other.close()
+        self.assertTrue(wait_until(lambda: program.log().endswith(tagged(b"left\n", 2))))
         code = program.finish()[0]
         reader.join(60)
         self.assertEqual(code, 0)
