@@ -125,6 +125,10 @@ std::vector<std::string> Messages(const std::string& bytes)
         const std::size_t frame = (std::size_t(std::uint8_t(bytes[at])) << 24) |
                                   (std::size_t(std::uint8_t(bytes[at + 1])) << 16) |
                                   (std::size_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
+        // A connection closed in the middle of a packet ends in a cut frame,
+        // which carries no message (the program drops what it cannot finish).
+        if (frame < 4 || at + frame > bytes.size())
+            break;
         const std::string record = bytes.substr(at + 4, frame - 4);
         at += frame;
         if (record.compare(0, 2, "2 ") == 0) {
