@@ -115,7 +115,9 @@ private:
     RecordCapture* _pCapture = nullptr;
 };
 
-// The messages a stream of records carries, in order.
+// The whole messages a stream of records carries, in order. A connection
+// closed in the middle of a packet ends in a cut frame or a message short of
+// chunks, which the program drops: neither is a message.
 std::vector<std::string> Messages(const std::string& bytes)
 {
     std::vector<std::string> messages;
@@ -125,8 +127,6 @@ std::vector<std::string> Messages(const std::string& bytes)
         const std::size_t frame = (std::size_t(std::uint8_t(bytes[at])) << 24) |
                                   (std::size_t(std::uint8_t(bytes[at + 1])) << 16) |
                                   (std::size_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
-        // A connection closed in the middle of a packet ends in a cut frame,
-        // which carries no message (the program drops what it cannot finish).
         if (frame < 4 || at + frame > bytes.size())
             break;
         const std::string record = bytes.substr(at + 4, frame - 4);
@@ -146,6 +146,8 @@ std::vector<std::string> Messages(const std::string& bytes)
             --chunksLeft;
         }
     }
+    if (chunksLeft > 0)
+        messages.pop_back();
     return messages;
 }
 
