@@ -158,23 +158,36 @@ public:
 /// Logging never waits for the program. What it has not taken yet waits in a
 /// queue of at most 4 MiB; a message that does not fit is dropped, and once
 /// there is room again a Warning saying how many were dropped is sent first. A
-/// program that goes away costs nothing but the lost messages. Disconnecting,
+/// program that goes away costs nothing but the lost messages, and the next
+/// program connected to is told how many. A program that stops sending (shuts
+/// down its side of the connection) is still sent to. Disconnecting,
 /// connecting elsewhere and the console's destruction (also at unload) give
-/// the queue at most 2 seconds to drain. Connect itself waits for the
-/// connection to be made or refused.
+/// the queue at most 2 seconds to drain; what does not leave is counted and
+/// told to the next program.
 ///
-/// These calls take no lock: make them while no other thread logs.
+/// These calls may be made while other threads log: they wait (for the
+/// connection, the program, the old queue) without the console manager's lock
+/// and hold it only to swap the old connection for the new one.
 class VEXIR_API IRemoteConsoleInterface : public InterfaceBase {
 public:
-    /// Starts the RemoteConsole program and does not wait for it. On Linux it is
-    /// the RemoteConsole beside the library or the calling program, else on PATH.
-    /// True when the program was started.
+    /// Starts the RemoteConsole program and waits, at most 5 seconds, until it
+    /// listens. True when it does; false when it was not found or could not
+    /// start, ended at once (its port taken) or did not listen in time, and
+    /// then nothing of it is left running. It is looked for beside the
+    /// library, then beside the host's program, then in the folders of PATH
+    /// (the current directory only when PATH names it). It starts with no
+    /// handle of the host's. Linux: in a session of its own, with /dev/null
+    /// for its standard streams, every signal at its default; once it has
+    /// ended it is collected (no zombie is left) at the next Connect, launch,
+    /// lost connection or destruction. Windows: it shares the host's console,
+    /// if there is one, or gets its own. The program is not connected to.
     virtual bool LaunchRemoteConsole() = 0;
     /// Connects to the program on this machine, at 127.0.0.1.
     virtual bool ConnectLocal() = 0;
     /// Reserved; returns false.
     virtual bool ReservedQuery() = 0;
     /// Connects to a dotted IPv4 address; a connection made earlier is closed.
+    /// Waits at most 3 seconds for the connection to be made or refused.
     /// False when no connection is made, also for a text that is no dotted
     /// address (a host name is not looked up).
     virtual bool Connect(const std::string& address) = 0;

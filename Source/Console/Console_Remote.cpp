@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "Console/MgrConsole.h"
 #include "Network/SocketApi.h"
 
 namespace Vexir {
@@ -68,17 +69,46 @@ std::size_t CutPoint(const char* text, std::size_t limit)
 // The console's end of the connection. The program sends nothing; whatever
 // arrives all the same is read and thrown away unframed, so that a peer that
 // talks can neither fill the host's memory nor, with bytes that frame nothing,
-// cut the connection. Only its close (or an error) ends it.
+// cut the connection. A receiver that shuts down its sending side (a relay,
+// or a listener whose input ended) may still be reading: the end of what it
+// sends ends nothing, and only an error (a failed send, a reset) ends the
+// connection.
 class RemoteConsoleSocket : public Network::NetSocket {
 public:
     void HandleInput() override
     {
         unsigned char discarded[4096];
         const int received = Network::ReceiveBytes(_hSocket, discarded, sizeof discarded);
-        if (received == 0 || (received < 0 && Network::LastSocketError() != Network::kWouldBlock))
+        if (received == 0)
+            _bPeerStoppedSending = true;
+        else if (received < 0 && Network::LastSocketError() != Network::kWouldBlock)
             _uState |= Closing;
     }
     std::size_t QueuedPackets() const { return _lOutList.size(); }
+    bool PeerStoppedSending() const { return _bPeerStoppedSending; }
+
+private:
+    bool _bPeerStoppedSending = false;
+};
+
+// Holds the manager's message lock, when the console has one.
+class MessageLock {
+public:
+    explicit MessageLock(Mutex* lock) : _pLock(lock)
+    {
+        if (_pLock)
+            _pLock->Acquire();
+    }
+    ~MessageLock()
+    {
+        if (_pLock)
+            _pLock->Release();
+    }
+    MessageLock(const MessageLock&) = delete;
+    MessageLock& operator=(const MessageLock&) = delete;
+
+private:
+    Mutex* _pLock;
 };
 
 }  // namespace
@@ -90,6 +120,18 @@ bool RemoteConsoleClient::HasPendingOutput()
             return true;
     return false;
 }
+
+bool RemoteConsoleClient::PeerStoppedSending() const
+{
+    for (Network::NetSocket* socket : _lSockets)
+        if (static_cast<const RemoteConsoleSocket*>(socket)->PeerStoppedSending())
+            return true;
+    return false;
+}
+
+// Once the receiver has stopped sending there is nothing to read: a pass that
+// still asked would find the socket readable at once, every time.
+void RemoteConsoleClient::Pump(int timeoutUsec) { DoSelect(0, timeoutUsec, PeerStoppedSending() ? 0 : 1); }
 
 std::size_t RemoteConsoleClient::QueuedPackets() const
 {
@@ -115,8 +157,8 @@ int RemoteConsoleClient::ConnectSocket()
 }
 
 Console_Remote::Console_Remote(IMgrConsole* manager)
-    : _pRemoteInterface(new (std::nothrow) RemoteInterface(this)), _pClient(nullptr),
-      _iSocketId(-1), _uBytesQueued(0), _uDropped(0), _bLost(false)
+    : _pManagerLock(MessageLockOf(manager)), _pRemoteInterface(new (std::nothrow) RemoteInterface(this)),
+      _pClient(nullptr), _iSocketId(-1), _uBytesQueued(0), _uDropped(0), _uUnconfirmed(0), _bLost(false)
 {
     CORE_ASSERT_MSG(_pRemoteInterface != NULL, "Failed to create Console_Remote::RemoteInterface");
 }
@@ -133,64 +175,119 @@ InterfaceBase* Console_Remote::GetInterface(int type)
     return type == InterfaceBase::Remote ? _pRemoteInterface : nullptr;
 }
 
-void Console_Remote::Disconnect()
+// The program is started, and waited for, outside the manager's lock.
+bool Console_Remote::Launch()
+{
+    LaunchedProcess launched;
+    const bool started = LaunchRemoteConsoleProgram(launched);
+    MessageLock lock(_pManagerLock);
+    ReleaseLaunchedProcess(_process);
+    _process = launched;
+    return started;
+}
+
+RemoteConsoleClient* Console_Remote::TakeClient(std::deque<unsigned long long>& queuedMessages)
+{
+    RemoteConsoleClient* client = _pClient;
+    queuedMessages.swap(_dQueuedMessages);
+    _dQueuedMessages.clear();
+    _pClient = nullptr;
+    _iSocketId = -1;
+    _uBytesQueued = 0;
+    return client;
+}
+
+unsigned long long Console_Remote::Drain(RemoteConsoleClient* client, std::deque<unsigned long long>& queuedMessages)
 {
     // What is still queued goes out before the connection closes, for as long as
     // the receiver keeps taking it and at most kFlushMilliseconds.
     const ManualTimer flushing;
-    while (_pClient && _pClient->HasPendingOutput() && flushing.Elapsed() < kFlushMilliseconds)
-        _pClient->DoSelect(0, 10000, 0);
-    delete _pClient;
-    _pClient = nullptr;
-    _iSocketId = -1;
-    _uBytesQueued = 0;
+    while (client && client->HasPendingOutput() && flushing.Elapsed() < kFlushMilliseconds)
+        client->Pump(10000);
+    unsigned long long unsent = 0;
+    if (client) {
+        if (client->IsConnected())
+            while (queuedMessages.size() > client->QueuedPackets())
+                queuedMessages.pop_front();
+        for (unsigned long long messages : queuedMessages)
+            unsent += messages;
+    }
+    delete client;
+    return unsent;
+}
+
+void Console_Remote::Disconnect()
+{
+    std::deque<unsigned long long> queued;
+    Drain(TakeClient(queued), queued);
     _uDropped = 0;
-    _dQueuedMessages.clear();
+    _uUnconfirmed = 0;
     _bLost = false;
 }
 
 void Console_Remote::LoseConnection()
 {
-    unsigned long long lost = _uDropped;
-    for (unsigned long long messages : _dQueuedMessages)
+    std::deque<unsigned long long> queued;
+    RemoteConsoleClient* client = TakeClient(queued);
+    // Sent after the receiver had stopped sending, to a receiver that has now
+    // gone: most likely never read.
+    unsigned long long lost = _uDropped + _uUnconfirmed;
+    for (unsigned long long messages : queued)
         lost += messages;
-    Disconnect();
+    delete client;
     _uDropped = lost;
+    _uUnconfirmed = 0;
     _bLost = true;
+    ReapLaunchedProcess(_process);  // the program may be what went away
 }
 
 void Console_Remote::Pump()
 {
-    _pClient->DoSelect(0, 0, 1);
+    _pClient->Pump(0);
     if (!_pClient->IsConnected()) {
         LoseConnection();
         return;
     }
-    while (_dQueuedMessages.size() > _pClient->QueuedPackets())
+    const bool unconfirmed = _pClient->PeerStoppedSending();
+    while (_dQueuedMessages.size() > _pClient->QueuedPackets()) {
+        if (unconfirmed)
+            _uUnconfirmed += _dQueuedMessages.front();
         _dQueuedMessages.pop_front();
+    }
 }
 
+// The new connection is made first, and the old one drained after, both
+// outside the manager's lock, so that the host's other threads go on logging
+// meanwhile; the lock is held only to swap them. What the old receiver did not
+// get is counted and told to the new one, as when a receiver goes away.
 bool Console_Remote::Connect(const std::string& address)
 {
-    // Messages lost with an earlier connection are still owed a notice.
-    const bool lost = _bLost;
-    const unsigned long long dropped = _uDropped;
-    Disconnect();
-    _bLost = lost;
-    _uDropped = dropped;
     auto* client = new (std::nothrow) RemoteConsoleClient(Network::ParseIPv4Address(address));
-    if (!client)
-        return false;
-    _pClient = client;
-    const int id = client->Init() ? client->ConnectSocket() : -1;
+    const int id = client && client->Init() ? client->ConnectSocket() : -1;
     if (id < 0) {
         delete client;
-        _pClient = nullptr;
-        return false;
+        client = nullptr;
     }
-    _iSocketId = id;
-    _bLost = false;
-    return true;
+    std::deque<unsigned long long> queued;
+    RemoteConsoleClient* previous;
+    {
+        MessageLock lock(_pManagerLock);
+        previous = TakeClient(queued);
+        _pClient = client;
+        _iSocketId = id;
+        _uUnconfirmed = 0;
+        if (client)
+            _bLost = false;
+        ReapLaunchedProcess(_process);
+    }
+    const unsigned long long unsent = Drain(previous, queued);
+    MessageLock lock(_pManagerLock);
+    _uDropped += unsent;
+    // Without a new connection, the messages logged from now on are owed a
+    // notice as well, as after a lost receiver.
+    if (!_pClient && _uDropped > 0)
+        _bLost = true;
+    return client != nullptr;
 }
 
 std::size_t Console_Remote::QueuedBytes() const

@@ -7,15 +7,21 @@
 // Logging never waits for the receiver: the connection is non-blocking and
 // what the receiver has not taken yet waits in a queue of at most
 // kQueueLimit bytes, its packets' heap included. Anything the receiver sends
-// is read and discarded. A message that does not fit is dropped and counted; once
+// is read and discarded; a receiver that stops sending (shuts down its side)
+// keeps receiving. A message that does not fit is dropped and counted; once
 // there is room again, a Warning saying how many were dropped goes first.
 // Disconnecting, connecting elsewhere and destruction give the queue at most
 // kFlushMilliseconds to drain, then close.
 //
-// When the receiver goes away, what was still queued and every message logged
-// until the next successful Connect are counted as dropped, and the notice
-// goes first on the new connection. A message longer than kLargestText is cut
-// to that length (the program takes no more), ending in kCutMark.
+// When the receiver goes away, or the host connects elsewhere, what was still
+// queued and every message logged until the next successful Connect are
+// counted as dropped, and the notice goes first on the new connection. A
+// message longer than kLargestText is cut to that length (the program takes no
+// more), ending in kCutMark.
+//
+// Connect and LaunchRemoteConsole may run while other threads log: they make
+// the new connection (or start the program) and drain the old connection
+// outside the manager's lock, and hold it only to swap one for the other.
 #pragma once
 
 #include <Vexir/Console.h>
@@ -38,6 +44,10 @@ public:
     // The id of the connected socket, or -1. The socket is non-blocking.
     int ConnectSocket();
     bool HasPendingOutput();
+    bool PeerStoppedSending() const;
+    // One pass that sends what it can without waiting, and reads (to discard)
+    // while the receiver may still send.
+    void Pump(int timeoutUsec);
     // False once the connection has been closed (by the peer or an error).
     bool IsConnected() const { return !_lSockets.empty(); }
     std::size_t QueuedPackets() const;
@@ -70,7 +80,7 @@ private:
     public:
         explicit RemoteInterface(Console_Remote* console) : _pConsole(console) {}
         int GetInterfaceType() override { return Remote; }
-        bool LaunchRemoteConsole() override { return LaunchRemoteConsoleProgram(_pConsole->_process); }
+        bool LaunchRemoteConsole() override { return _pConsole->Launch(); }
         bool ConnectLocal() override { return Connect("127.0.0.1"); }
         bool ReservedQuery() override { return false; }
         bool Connect(const std::string& address) override { return _pConsole->Connect(address); }
@@ -80,8 +90,14 @@ private:
         Console_Remote* _pConsole;
     };
 
+    bool Launch();
     bool Connect(const std::string& address);
     void Disconnect();
+    // Takes the connection out of the console, leaving none (under the lock).
+    RemoteConsoleClient* TakeClient(std::deque<unsigned long long>& queuedMessages);
+    // Gives a taken connection at most kFlushMilliseconds to send what it
+    // holds, then deletes it; the messages that did not leave.
+    static unsigned long long Drain(RemoteConsoleClient* client, std::deque<unsigned long long>& queuedMessages);
     // The receiver went away: what it had not taken counts as dropped.
     void LoseConnection();
     // Sends queued output and notices packets that have left, or the loss.
@@ -91,12 +107,17 @@ private:
     bool Fits(std::size_t bytes) const;
     bool QueueWire();
 
+    // The manager's message lock, or null for a manager of the host's own.
+    Mutex* _pManagerLock;
     RemoteInterface* _pRemoteInterface;
     RemoteConsoleClient* _pClient;
     int _iSocketId;
     // Counted modulo 2^32, as the client counts the bytes it sent.
     unsigned int _uBytesQueued;
     unsigned long long _uDropped;
+    // Messages sent since the receiver stopped sending: lost if it turns out
+    // to have gone.
+    unsigned long long _uUnconfirmed;
     // For each queued packet, oldest first: the messages it carries (one, and
     // those counted by a drop notice in front of it).
     std::deque<unsigned long long> _dQueuedMessages;

@@ -37,6 +37,12 @@ void DestroyConsoleManager()
         manager->Shutdown();
 }
 
+Mutex* MessageLockOf(IMgrConsole* manager)
+{
+    auto* own = dynamic_cast<MgrConsole*>(manager);
+    return own ? &own->_mLock : nullptr;
+}
+
 MgrConsole::MgrConsole()
     : _lConsoles(kBuiltinSlots, nullptr),
       _uTableVersion(0),

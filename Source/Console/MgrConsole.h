@@ -59,6 +59,7 @@ public:
     void EndBlock(IConsole::VerbosityLevel level, const char* format, ...) override;
 
 private:
+    friend Mutex* MessageLockOf(IMgrConsole* manager);
     static const std::size_t kBuiltinSlots = 5;
 
     template <typename Formatting>
@@ -98,5 +99,12 @@ private:
     std::atomic<bool> _bClosed{false};
     Mutex _mLock;
 };
+
+// The lock under which the manager hands each message to its consoles. A
+// console that changes, from outside Output, what its Output uses (the remote
+// console replacing its connection while other threads log) holds it for the
+// change, and never across a wait. Null for a manager that is not a
+// MgrConsole.
+Mutex* MessageLockOf(IMgrConsole* manager);
 
 }  // namespace Vexir

@@ -50,6 +50,7 @@ int MgrSocketBase::AddSocket(NetSocket* socket)
 
 void MgrSocketBase::RemoveSocket(NetSocket* socket)
 {
+    AutoMutexLock lock(&_mLock);
     _lSockets.remove(socket);
     const auto entry = _mSocketsById.find(socket->GetID());
     if (entry != _mSocketsById.end() && entry->second == socket)
@@ -59,6 +60,7 @@ void MgrSocketBase::RemoveSocket(NetSocket* socket)
 
 bool MgrSocketBase::Send(int id, IPacket* packet)
 {
+    AutoMutexLock lock(&_mLock);
     const auto entry = _mSocketsById.find(id);
     if (entry == _mSocketsById.end() || !entry->second)
         return false;
@@ -113,12 +115,14 @@ void MgrSocketBase::DoSelect(int timeoutSec, int timeoutUsec, int checkInput)
 
 void MgrSocketBase::SetSubnet(unsigned int network, unsigned int mask)
 {
+    AutoMutexLock lock(&_mLock);
     _uSubnetNetwork = network;
     _uSubnetMask = mask;
 }
 
 bool MgrSocketBase::IsInternal(unsigned int address)
 {
+    AutoMutexLock lock(&_mLock);
     return _uSubnetMask != 0 && (address & _uSubnetMask) == _uSubnetNetwork;
 }
 
@@ -146,6 +150,7 @@ const char* MgrSocketBase::GetHostByAddr(unsigned int address)
 
 void MgrSocketBase::Shutdown()
 {
+    AutoMutexLock lock(&_mLock);
     for (NetSocket* socket : _lSockets)
         delete socket;
     _lSockets.clear();
@@ -153,6 +158,30 @@ void MgrSocketBase::Shutdown()
     if (_bStarted)
         StopSocketLibrary();
     _bStarted = false;
+}
+
+unsigned int MgrSocketBase::GetBytesReceived() const
+{
+    AutoMutexLock lock(&_mLock);
+    return _uBytesReceived;
+}
+
+unsigned int MgrSocketBase::GetBytesSent() const
+{
+    AutoMutexLock lock(&_mLock);
+    return _uBytesSent;
+}
+
+unsigned int MgrSocketBase::GetPeakSocketCount() const
+{
+    AutoMutexLock lock(&_mLock);
+    return _uPeakSockets;
+}
+
+std::size_t MgrSocketBase::GetSocketCount() const
+{
+    AutoMutexLock lock(&_mLock);
+    return _lSockets.size();
 }
 
 }  // namespace Network

@@ -1,8 +1,8 @@
 #include <Vexir/Assert.h>
 #include <Vexir/Network/Sockets.h>
 
-#include <iostream>
 #include <cstring>
+#include <string>
 
 #include "Network/SocketApi.h"
 
@@ -25,6 +25,7 @@ const char* ErrorText(int code)
                "callback function.";
     case 10038: return "One of the descriptor sets contains an entry which is not a socket.";
     case 10050: return "The network subsystem has failed.";
+    case 10054: return "The connection was reset by the other end.";
     case 10093: return "A successful WSAStartup must occur before using this API.";
     default: return "Unknown.";
     }
@@ -35,6 +36,30 @@ std::uint32_t BigEndian32(const unsigned char* bytes)
     return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
            static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
 }
+
+}  // namespace
+
+// The lock of a socket's manager, when it has one.
+class NetSocket::ManagerLock {
+public:
+    explicit ManagerLock(MgrSocketBase* manager) : _pLock(manager ? &manager->_mLock : nullptr)
+    {
+        if (_pLock)
+            _pLock->Acquire();
+    }
+    ~ManagerLock()
+    {
+        if (_pLock)
+            _pLock->Release();
+    }
+    ManagerLock(const ManagerLock&) = delete;
+    ManagerLock& operator=(const ManagerLock&) = delete;
+
+private:
+    Mutex* _pLock;
+};
+
+namespace {
 
 void DeleteAll(std::list<IPacket*>& packets)
 {
@@ -152,7 +177,9 @@ void NetSocket::HandleInput()
     if (received < 0 && LastSocketError() == kWouldBlock)
         return;  // a non-blocking socket woken for nothing: not an error
     if (received < 0) {
-        std::cout << "SOCKET error: " << ErrorText(LastSocketError()) << '\n' << std::flush;
+        // A diagnostic, kept apart from whatever the program shows on its
+        // standard output.
+        WriteDiagnosticLine(std::string("SOCKET error: ") + ErrorText(LastSocketError()) + "\n");
         MarkClosing(ReceiveFailed);
         _uState = Closing;
         return;
@@ -186,7 +213,7 @@ bool NetSocket::Connect(unsigned int address, unsigned short port, int allowDela
         return false;
     if (allowDelay == 0)
         SetNoDelay(_hSocket);
-    if (ConnectTo(_hSocket, address, port)) {
+    if (ConnectTo(_hSocket, address, port, kConnectMilliseconds)) {
         _uPeerAddress = address;
         return true;
     }
@@ -213,8 +240,11 @@ void NetSocket::SetTimeOut(int milliseconds)
         _uDeadline = 1;
 }
 
+// A socket that names its manager is sent to under the manager's lock, so
+// that another thread may queue while the manager's pass runs.
 void NetSocket::QueueSend(IPacket* packet, bool clearTimeOut)
 {
+    ManagerLock lock(_pManager);
     if (clearTimeOut)
         _uDeadline = 0;
     if (packet)
@@ -225,6 +255,7 @@ int NetSocket::SendNow(IPacket* packet)
 {
     if (!packet || packet->GetSize() < 1)
         return 0;
+    ManagerLock lock(_pManager);
     const std::uint32_t size = packet->GetSize();
     std::uint32_t total = 0;
     while (total < size) {

@@ -27,7 +27,9 @@ bool BindTo(SocketHandle socket, unsigned int address, unsigned short port);
 bool ListenOn(SocketHandle socket, int backlog);
 unsigned short BoundPort(SocketHandle socket);
 SocketHandle AcceptFrom(SocketHandle socket, unsigned int* peer);
-bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port);
+// Connects, waiting at most `milliseconds` for the connection to be made or
+// refused (10060, timed out, after that); the socket's blocking mode is kept.
+bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port, int milliseconds);
 // Bytes moved, 0 for an orderly close (receive), -1 for an error.
 int ReceiveBytes(SocketHandle socket, unsigned char* buffer, std::size_t size);
 int SendBytes(SocketHandle socket, const unsigned char* data, std::size_t size);
@@ -43,6 +45,11 @@ struct SocketWait {
 // Waits until one socket is ready or the time runs out: the count of ready
 // sockets, 0 at the time limit, -1 on error (also for an empty list).
 int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeoutUsec);
+
+// Writes a line to standard error if it can go at once, never raising
+// SIGPIPE; a line that cannot is counted and the count told with the next one
+// that can. False when the line was not written.
+bool WriteDiagnosticLine(const std::string& line);
 
 // Milliseconds of a clock that only moves forward.
 std::uint32_t SystemMilliseconds();

@@ -8,12 +8,17 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace Vexir {
 namespace Network {
@@ -158,10 +163,54 @@ SocketHandle AcceptFrom(SocketHandle socket, unsigned int* peer)
     return static_cast<SocketHandle>(fd);
 }
 
-bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port)
+namespace {
+
+// Waits for a connect in progress; 0 when it is made, else the errno why not.
+int AwaitConnection(int fd, int milliseconds)
 {
+    timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long long spent = (now.tv_sec - start.tv_sec) * 1000ll + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (spent >= milliseconds)
+            return ETIMEDOUT;
+        pollfd wait{fd, POLLOUT, 0};
+        const int ready = ::poll(&wait, 1, static_cast<int>(milliseconds - spent));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return errno;
+        if (ready == 0)
+            return ETIMEDOUT;
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            return errno;
+        return error;
+    }
+}
+
+}  // namespace
+
+// A blocking connect to an address that drops the handshake, or to a listener
+// whose queue is full, would wait for the system's retries, over two minutes.
+bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port, int milliseconds)
+{
+    const int fd = Fd(socket);
+    const int flags = fcntl(fd, F_GETFL, 0);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0)
+        return Failed() == 0;
     const sockaddr_in where = AddressOf(address, port);
-    return ::connect(Fd(socket), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 || Failed() == 0;
+    int error = ::connect(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 ? 0 : errno;
+    if (error == EINPROGRESS || error == EINTR)
+        error = AwaitConnection(fd, milliseconds);
+    fcntl(fd, F_SETFL, flags);
+    if (error == 0)
+        return true;
+    errno = error;
+    return Failed() == 0;
 }
 
 int ReceiveBytes(SocketHandle socket, unsigned char* buffer, std::size_t size)
@@ -180,6 +229,30 @@ int LastSocketError() { return s_iLastError; }
 
 void SetLastSocketError(int code) { s_iLastError = code; }
 
+namespace {
+
+long long MonotonicMilliseconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000ll + now.tv_nsec / 1000000;
+}
+
+// What a poll result means in select's terms: a socket is reported only for
+// the sets it was put in. A closed or failed connection is readable (the
+// receive tells what happened) and writable (the send does) when it was
+// waited on for that.
+void ReadResult(SocketWait& wait, short seen)
+{
+    wait.readable = wait.wantRead && (seen & (POLLIN | POLLHUP | POLLERR)) != 0;
+    wait.writable = wait.wantWrite && (seen & (POLLOUT | POLLHUP | POLLERR)) != 0;
+    wait.exceptional = (seen & (POLLPRI | POLLNVAL)) != 0;
+}
+
+bool Ready(const SocketWait& wait) { return wait.readable || wait.writable || wait.exceptional; }
+
+}  // namespace
+
 int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeoutUsec)
 {
     // An empty wait is an error, as select with three empty sets is on Windows.
@@ -193,22 +266,76 @@ int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeout
         polls[i].events = static_cast<short>((sockets[i].wantRead ? POLLIN : 0) | (sockets[i].wantWrite ? POLLOUT : 0) |
                                              POLLPRI);
     }
-    const long long milliseconds =
+    const long long limit =
         timeoutSec < 0 ? -1 : static_cast<long long>(timeoutSec) * 1000 + (timeoutUsec + 999) / 1000;
-    int ready;
-    do
-        ready = ::poll(polls.data(), polls.size(), static_cast<int>(milliseconds));
-    while (ready < 0 && errno == EINTR);
-    if (ready < 0)
-        return Failed();
-    for (std::size_t i = 0; i < sockets.size(); ++i) {
-        const short seen = polls[i].revents;
-        // A closed or failed connection is readable: the receive tells what happened.
-        sockets[i].readable = (seen & (POLLIN | POLLHUP | POLLERR)) != 0;
-        sockets[i].writable = (seen & POLLOUT) != 0;
-        sockets[i].exceptional = (seen & (POLLPRI | POLLNVAL)) != 0;
+    const long long deadline = MonotonicMilliseconds() + limit;
+    for (;;) {
+        const long long left = limit < 0 ? -1 : std::max(0ll, deadline - MonotonicMilliseconds());
+        const int polled = ::poll(polls.data(), polls.size(), static_cast<int>(left));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled < 0)
+            return Failed();
+        int ready = 0;
+        for (std::size_t i = 0; i < sockets.size(); ++i) {
+            ReadResult(sockets[i], polls[i].revents);
+            if (Ready(sockets[i]))
+                ++ready;
+            else if (polls[i].revents != 0)
+                polls[i].fd = ~polls[i].fd;  // poll reports a hang-up it was not asked about: it sits out this wait
+        }
+        // Select would not have returned for what poll reported unasked, and
+        // would wait out its time: so does this wait, instead of returning at
+        // once for nothing at every pass.
+        if (ready > 0 || polled == 0 || left == 0)
+            return ready;
     }
-    return ready;
+}
+
+namespace {
+
+std::atomic<unsigned long> s_uUnwrittenLines{0};
+
+// One write with SIGPIPE held back: a reader that went away costs the line,
+// not the process. A SIGPIPE that this write raised is taken out again.
+bool WriteWithoutSigpipe(int fd, const std::string& bytes)
+{
+    sigset_t pipeSignal, previous, pending;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    ssize_t written;
+    do
+        written = ::write(fd, bytes.data(), bytes.size());
+    while (written < 0 && errno == EINTR);
+    if (written < 0 && errno == EPIPE && !alreadyPending) {
+        const timespec now{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &now);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return written == static_cast<ssize_t>(bytes.size());
+}
+
+}  // namespace
+
+// Standard error may be a pipe nobody reads: the line goes only when poll
+// says it can be taken now (a short line into a pipe with room does not wait).
+bool WriteDiagnosticLine(const std::string& line)
+{
+    pollfd wait{STDERR_FILENO, POLLOUT, 0};
+    const bool ready = ::poll(&wait, 1, 0) == 1 && (wait.revents & POLLOUT) != 0;
+    std::string text = line;
+    const unsigned long unwritten = s_uUnwrittenLines.load();
+    if (unwritten > 0)
+        text.insert(text.size() - 1, " (" + std::to_string(unwritten) + " earlier lines could not be written)");
+    if (!ready || !WriteWithoutSigpipe(STDERR_FILENO, text)) {
+        ++s_uUnwrittenLines;
+        return false;
+    }
+    s_uUnwrittenLines -= unwritten;
+    return true;
 }
 
 std::uint32_t SystemMilliseconds()

@@ -11,6 +11,10 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <atomic>
+#include <cstdio>
+#include <string>
+
 namespace Vexir {
 namespace Network {
 
@@ -104,10 +108,48 @@ SocketHandle AcceptFrom(SocketHandle socket, unsigned int* peer)
     return static_cast<SocketHandle>(accepted);
 }
 
-bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port)
+namespace {
+
+// Waits for a connect in progress; 0 when it is made, else the error why not.
+int AwaitConnection(SOCKET socket, int milliseconds)
 {
+    fd_set writes, failures;
+    FD_ZERO(&writes);
+    FD_ZERO(&failures);
+    FD_SET(socket, &writes);
+    FD_SET(socket, &failures);
+    timeval limit{milliseconds / 1000, milliseconds % 1000 * 1000};
+    const int ready = ::select(0, nullptr, &writes, &failures, &limit);
+    if (ready == SOCKET_ERROR)
+        return WSAGetLastError();
+    if (ready == 0)
+        return WSAETIMEDOUT;
+    if (FD_ISSET(socket, &writes))
+        return 0;
+    int error = 0;
+    int length = sizeof error;
+    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
+        return WSAGetLastError();
+    return error != 0 ? error : WSAECONNREFUSED;
+}
+
+}  // namespace
+
+// A blocking connect to an address that drops the handshake, or to a listener
+// whose queue is full, would wait for the system's retries, tens of seconds.
+// Only sockets fresh from CreateStreamSocket are connected, and those block.
+bool ConnectTo(SocketHandle socket, unsigned int address, unsigned short port, int milliseconds)
+{
+    const SOCKET native = Native(socket);
+    if (!SetNonBlocking(socket, true))
+        return false;
     const sockaddr_in where = AddressOf(address, port);
-    return ::connect(Native(socket), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0;
+    int error = ::connect(native, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 ? 0 : WSAGetLastError();
+    if (error == WSAEWOULDBLOCK)
+        error = AwaitConnection(native, milliseconds);
+    SetNonBlocking(socket, false);
+    WSASetLastError(error);
+    return error == 0;
 }
 
 int ReceiveBytes(SocketHandle socket, unsigned char* buffer, std::size_t size)
@@ -151,6 +193,26 @@ int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeout
         wait.exceptional = FD_ISSET(Native(wait.socket), &exceptions) != 0;
     }
     return ready;
+}
+
+namespace {
+std::atomic<unsigned long> s_uUnwrittenLines{0};
+}  // namespace
+
+// One short write to the standard-error handle, when there is one.
+bool WriteDiagnosticLine(const std::string& line)
+{
+    std::string text = line;
+    const unsigned long unwritten = s_uUnwrittenLines.load();
+    if (unwritten > 0)
+        text.insert(text.size() - 1, " (" + std::to_string(unwritten) + " earlier lines could not be written)");
+    const bool written = std::fwrite(text.data(), 1, text.size(), stderr) == text.size() && std::fflush(stderr) == 0;
+    if (!written) {
+        ++s_uUnwrittenLines;
+        return false;
+    }
+    s_uUnwrittenLines -= unwritten;
+    return true;
 }
 
 std::uint32_t SystemMilliseconds() { return timeGetTime(); }

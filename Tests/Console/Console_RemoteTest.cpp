@@ -20,14 +20,17 @@
 
 #include "ChildProcess.h"
 #include "ConsoleFixture.h"
+#include "FullBacklogListener.h"
 #include "ScratchDirectory.h"
 #include "SocketReset.h"
+#include "TimeBound.h"
 
 namespace {
 
 using namespace Vexir;
 using namespace Vexir::Network;
 using Console_RemoteTest = VexirTest::ConsoleFixture;
+using Console_RemoteThreads = VexirTest::ConsoleFixture;
 
 IRemoteConsoleInterface* RemoteOf(IMgrConsole* manager)
 {
@@ -59,10 +62,10 @@ public:
 // Resume puts it under a manager.
 class Receiver {
 public:
-    Receiver()
+    explicit Receiver(unsigned int address = 0x7F000001u)
     {
         EXPECT_TRUE(_server.Init());
-        _listener.Init(0x7F000001u, 7500);
+        _listener.Init(address, 7500);
         EXPECT_EQ(_listener.GetPort(), 7500);
     }
 
@@ -112,7 +115,9 @@ private:
     RecordCapture* _pCapture = nullptr;
 };
 
-// The messages a stream of records carries, in order.
+// The whole messages a stream of records carries, in order. A connection
+// closed in the middle of a packet ends in a cut frame or a message short of
+// chunks, which the program drops: neither is a message.
 std::vector<std::string> Messages(const std::string& bytes)
 {
     std::vector<std::string> messages;
@@ -122,6 +127,8 @@ std::vector<std::string> Messages(const std::string& bytes)
         const std::size_t frame = (std::size_t(std::uint8_t(bytes[at])) << 24) |
                                   (std::size_t(std::uint8_t(bytes[at + 1])) << 16) |
                                   (std::size_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
+        if (frame < 4 || at + frame > bytes.size())
+            break;
         const std::string record = bytes.substr(at + 4, frame - 4);
         at += frame;
         if (record.compare(0, 2, "2 ") == 0) {
@@ -139,6 +146,8 @@ std::vector<std::string> Messages(const std::string& bytes)
             --chunksLeft;
         }
     }
+    if (chunksLeft > 0)
+        messages.pop_back();
     return messages;
 }
 
@@ -255,7 +264,9 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
     }
 
     std::mt19937 random(2026);
-    std::string expected;
+    // Every line names its client, which the program's listening socket
+    // precedes; a line says when it comes and when it goes.
+    std::string expected = "[1 127.0.0.1] connected\n";
     const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xE4\xB8\x96\xE7\x95\x8C \xF0\x9F\x8C\x8D ";
     for (int i = 0; i < 10000; ++i) {
         std::string text;
@@ -268,7 +279,7 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
                 text += utf8;
         }
         manager->PrintInfo("%s", text.c_str());
-        expected += "[I] " + text + "\n";
+        expected += "[1 127.0.0.1] [I] " + text + "\n";
         // The console drops what does not fit its queue rather than wait, so a
         // producer this fast lets a slow program (sanitizers, Wine) keep up.
         if (i % 250 == 249)
@@ -276,6 +287,7 @@ TEST_F(Console_RemoteTest, TheRemoteConsoleProgramLogsEveryMessage)
     }
     manager->DestroyConsole(IMgrConsole::Remote);  // flushes, then closes: the program ends
     runner.join();
+    expected += "[1 127.0.0.1] left\n";
     EXPECT_TRUE(program.exited && program.exitCode == 0) << program.output;
     const std::string logged = [&] {
         std::ifstream file(std::filesystem::u8path(log), std::ios::binary);
@@ -300,24 +312,12 @@ double Flood(IMgrConsole* manager, int count)
     return slowest;
 }
 
-// Runs `body` on a thread. When it has not returned after `seconds`, the
-// receiver's end is closed, which frees a call stuck on it, and the answer is
-// false: the hang becomes a failure instead of a stuck run.
+// A call stuck on a receiver that does not read is freed by closing the
+// receiver's end, and the hang becomes a failure.
 template <typename Body>
 bool ReturnsWithin(int seconds, Receiver& receiver, Body body)
 {
-    std::atomic<bool> finished{false};
-    std::thread worker([&] {
-        body();
-        finished = true;
-    });
-    for (int i = 0; i < seconds * 10 && !finished; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const bool inTime = finished;
-    if (!inTime)
-        receiver.Abandon();
-    worker.join();
-    return inTime;
+    return VexirTest::ReturnsWithin(seconds * 1000, body, [&] { receiver.Abandon(); });
 }
 
 // A receiver that accepts and stops reading costs the host nothing but the
@@ -521,6 +521,186 @@ TEST_F(Console_RemoteTest, APeerThatTalksBackIsNotListenedTo)
     EXPECT_TRUE(arrived()) << "the console stopped sending after its peer talked";
     EXPECT_EQ(Messages(receiver.Capture()->Bytes()).size(), 51u);
     manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// A listener on the port whose queue is full (any local process can make
+// one) answers no handshake: ConnectLocal gives up at the bound.
+TEST_F(Console_RemoteTest, ConnectLocalGivesUpOnAListenerThatNeverAnswers)
+{
+    VexirTest::FullBacklogListener squatter(0x7F000001u, 7500);
+    ASSERT_TRUE(squatter.Full()) << "the listener's queue could not be filled";
+    bool connected = true;
+    double waited = 0;
+    const bool returned = VexirTest::ReturnsWithin(
+        NetSocket::kConnectMilliseconds + 10000,
+        [&] {
+            const ManualTimer timer;
+            connected = RemoteOf(manager)->ConnectLocal();
+            waited = timer.Elapsed();
+        },
+        [&] { squatter.Close(); });
+    ASSERT_TRUE(returned) << "ConnectLocal waited past its bound";
+    EXPECT_FALSE(connected);
+    EXPECT_LT(waited, NetSocket::kConnectMilliseconds + 1000.0);
+    manager->PrintInfo("dropped, with nobody to send it to");
+}
+
+// A receiver that shuts down its sending side (a relay, a listener whose input
+// ended) still reads: it gets every message.
+TEST_F(Console_RemoteTest, AReceiverThatStopsSendingStillGetsEveryMessage)
+{
+    Receiver receiver;
+    ASSERT_TRUE(receiver.Connect(manager));
+    receiver.Resume();
+    VexirTest::StopSending(receiver.Capture()->Handle());
+    for (int i = 0; i < 100; ++i) {
+        manager->PrintInfo("m%06d", i);
+        receiver.Pump();
+    }
+    for (int pass = 0; pass < 5000 && Messages(receiver.Capture()->Bytes()).size() < 100; ++pass)
+        receiver.Pump();
+    const Tally tally(Messages(receiver.Capture()->Bytes()));
+    EXPECT_EQ(tally.received, 100);
+    EXPECT_EQ(tally.dropped, 0);
+    EXPECT_EQ(tally.last, 99);
+    manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// Connecting to another receiver while the first one holds unread messages:
+// what it did not get is counted, and the new receiver is told first.
+TEST_F(Console_RemoteTest, ConnectingElsewhereCountsWhatTheOldReceiverDidNotGet)
+{
+    Receiver first;
+    ASSERT_TRUE(first.Connect(manager));
+    int logged = 20000;
+    ASSERT_TRUE(ReturnsWithin(60, first, [&] { Flood(manager, logged); }))
+        << "logging to a receiver that does not read did not return";
+    Receiver second(0x7F000002u);
+    ASSERT_TRUE(RemoteOf(manager)->Connect("127.0.0.2") && second.Accept());
+    first.Resume();
+    second.Resume();
+    const int total = logged + 10;
+    for (; logged < total; ++logged)
+        manager->PrintInfo("m%06d after", logged);
+    const auto arrived = [&] {
+        const std::vector<std::string> later = Messages(second.Capture()->Bytes());
+        return later.size() >= 11 && first.Capture()->GetCloseCause() != NetSocket::NotClosing;
+    };
+    for (int pass = 0; pass < 20000 && !arrived(); ++pass) {
+        first.Pump();
+        second.Pump();
+    }
+    ASSERT_TRUE(arrived());
+    const std::vector<std::string> later = Messages(second.Capture()->Bytes());
+    EXPECT_EQ(later.front().compare(0, 16, "Remote console: "), 0) << "the new receiver is told first: " << later.front();
+    std::vector<std::string> messages = Messages(first.Capture()->Bytes());
+    messages.insert(messages.end(), later.begin(), later.end());
+    const Tally tally(messages);
+    EXPECT_GT(tally.dropped, 0);
+    EXPECT_EQ(tally.last, total - 1);
+    EXPECT_EQ(tally.received + tally.dropped, total) << "messages were lost without being counted";
+    manager->DestroyConsole(IMgrConsole::Remote);
+}
+
+// A receiver on port 7500 that takes every connection and reads everything,
+// on a thread of its own, keeping what each connection carried.
+class DrainingServer : public MgrSocketBase {
+public:
+    DrainingServer()
+    {
+        EXPECT_TRUE(Init());
+        auto* listener = new Listener(*this);
+        listener->Init(0x7F000001u, 7500);
+        EXPECT_EQ(listener->GetPort(), 7500);
+        listener->SetMgrSocketBase(this);
+        AddSocket(listener);
+        _thread = std::thread([this] {
+            while (!_bStop)
+                DoSelect(0, 1000, 1);
+        });
+    }
+    ~DrainingServer() override { Stop(); }
+    void Stop()
+    {
+        _bStop = true;
+        if (_thread.joinable())
+            _thread.join();
+    }
+    // Once stopped: the messages of every connection.
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> all;
+        for (const std::string& bytes : _lClosed)
+            for (std::string& message : ::Messages(bytes))
+                all.push_back(std::move(message));
+        return all;
+    }
+    void OnSocketClosing(NetSocket* socket) override
+    {
+        if (auto* capture = dynamic_cast<RecordCapture*>(socket))
+            _lClosed.push_back(capture->Bytes());
+    }
+    // Moves the bytes of the connections still open to the closed ones.
+    void CollectOpen()
+    {
+        for (NetSocket* socket : _lSockets)
+            if (auto* capture = dynamic_cast<RecordCapture*>(socket))
+                _lClosed.push_back(capture->Bytes());
+    }
+
+private:
+    class Listener : public NetListenSocket {
+    public:
+        explicit Listener(DrainingServer& server) : _server(server) {}
+        void HandleInput() override
+        {
+            const SocketHandle accepted = AcceptConnection(nullptr);
+            if (accepted != kInvalidSocket)
+                _server.AddSocket(new RecordCapture(accepted, &_server));
+        }
+
+    private:
+        DrainingServer& _server;
+    };
+
+    std::atomic<bool> _bStop{false};
+    std::thread _thread;
+    std::vector<std::string> _lClosed;
+};
+
+// A thread logs while another reconnects 200 times: no message is lost
+// uncounted, and nothing is used after it is gone (the sanitizers watch).
+TEST_F(Console_RemoteThreads, ReconnectingWhileAnotherThreadLogs)
+{
+    DrainingServer server;
+    IRemoteConsoleInterface* remote = RemoteOf(manager);
+    ASSERT_TRUE(remote->ConnectLocal());
+    std::atomic<bool> stop{false};
+    std::atomic<int> logged{0};
+    std::thread logger([&] {
+        while (!stop)
+            manager->PrintInfo("m%06d", logged++);
+    });
+    int reconnected = 0;
+    for (int i = 0; i < 200; ++i)
+        reconnected += remote->ConnectLocal() ? 1 : 0;
+    stop = true;
+    logger.join();
+    // One more reconnect counts what the last connection did not send in the
+    // flush time, and the message after it tells the count: a console that is
+    // destroyed has nobody left to tell.
+    EXPECT_TRUE(remote->ConnectLocal());
+    manager->PrintInfo("the end");
+    manager->DestroyConsole(IMgrConsole::Remote);
+    // The server has read every connection to its end (or 30 s have gone).
+    for (int i = 0; i < 3000 && server.GetSocketCount() > 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    server.Stop();
+    server.CollectOpen();
+    EXPECT_EQ(reconnected, 200);
+    std::vector<std::string> messages = server.Messages();
+    const Tally tally(messages);
+    EXPECT_EQ(tally.received + tally.dropped, logged.load()) << "messages were lost without being counted";
 }
 
 }  // namespace

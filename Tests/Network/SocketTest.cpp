@@ -11,10 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include "FullBacklogListener.h"
 #include "SocketPair.h"
 #include "SocketReset.h"
+#include "StandardErrorCapture.h"
 #include "StreamCapture.h"
 #include "TestAssertHandler.h"
+#include "TimeBound.h"
 
 namespace {
 
@@ -122,16 +125,19 @@ TEST(Sockets, APeerResetInTheMiddleOfAFrameClosesTheSocket)
         ASSERT_TRUE(pair.PumpUntil([&] { return pair.socket->Received().size() == 1; }));
         VexirTest::ResetWhenClosed(pair.peer->Handle());
         pair.peer->CloseConnection();
-        VexirTest::StreamCapture capture;
+        VexirTest::StreamCapture output;
+        VexirTest::StandardErrorCapture errors;
         EXPECT_TRUE(pair.PumpUntil([&] { return pair.manager.closings == 1; })) << "binary " << binary;
         EXPECT_EQ(pair.socket->Received().size(), 1u);
         EXPECT_EQ(pair.socket->Next(), binary ? Frame("whole") : "whole\r");
         ASSERT_EQ(pair.manager.causes.size(), 1u);
         const NetSocket::CloseCause cause = pair.manager.causes[0];
         EXPECT_TRUE(cause == NetSocket::ReceiveFailed || cause == NetSocket::PeerClosed) << cause;
+        // The diagnostic goes to standard error, with a text of its own.
         if (cause == NetSocket::ReceiveFailed) {
-            EXPECT_EQ(capture.Output().rfind("SOCKET error: ", 0), 0u) << capture.Output();
+            EXPECT_EQ(errors.Text(), "SOCKET error: The connection was reset by the other end.\n");
         }
+        EXPECT_EQ(output.Output(), "");
     }
 }
 
@@ -201,12 +207,40 @@ TEST(Sockets, AListeningSocketUnderAManagerFailsItsInheritedInput)
     manager.AddSocket(listener);
     NetSocket caller;
     ASSERT_TRUE(caller.Connect(0x7F000001u, listener->GetPort(), 0));
-    VexirTest::StreamCapture capture;
+    VexirTest::StreamCapture output;
+    VexirTest::StandardErrorCapture errors;
     for (int pass = 0; pass < 200 && manager.GetSocketCount() == 1; ++pass)
         manager.DoSelect(0, 5000, 1);
     EXPECT_EQ(manager.GetSocketCount(), 0u);
     EXPECT_EQ(manager.causes, std::vector<NetSocket::CloseCause>{NetSocket::ReceiveFailed});
-    EXPECT_EQ(capture.Output(), "SOCKET error: Unknown.\n");
+    EXPECT_EQ(errors.Text(), "SOCKET error: Unknown.\n");
+    EXPECT_EQ(output.Output(), "") << "diagnostics stay off standard output";
+}
+
+// A listener whose queue is full never answers the handshake: Connect gives
+// up at its bound rather than after the system's two minutes of retries.
+TEST(Sockets, AConnectNobodyAnswersEndsAtItsBound)
+{
+    VexirTest::FullBacklogListener squatter(0x7F000001u, 0);
+    ASSERT_TRUE(squatter.Full()) << "the listener's queue could not be filled";
+    NetSocket socket;
+    bool connected = true;
+    int error = 0;
+    double waited = 0;
+    const bool returned = VexirTest::ReturnsWithin(
+        NetSocket::kConnectMilliseconds + 10000,
+        [&] {
+            const auto start = std::chrono::steady_clock::now();
+            connected = socket.Connect(0x7F000001u, squatter.Port(), 0);
+            error = GetLastSocketError();
+            waited = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        },
+        [&] { squatter.Close(); });
+    ASSERT_TRUE(returned) << "Connect waited past its bound";
+    EXPECT_FALSE(connected);
+    EXPECT_EQ(error, 10060) << "timed out";
+    EXPECT_GE(waited, NetSocket::kConnectMilliseconds - 50.0) << "it was refused instead of waiting";
+    EXPECT_LT(waited, NetSocket::kConnectMilliseconds + 1000.0);
 }
 
 TEST(Sockets, AFailedListenSaysWhy)
@@ -223,6 +257,86 @@ TEST(Sockets, AFailedListenSaysWhy)
     EXPECT_EQ(GetLastSocketError(), 10048) << "the address is in use";
     ASSERT_EQ(handler.reports.size(), 1u);
     EXPECT_EQ(handler.reports[0].message, "Failed to bind socket to port");
+}
+
+// Select reports a socket only for the sets it was put in, so a pass that
+// neither reads nor sends does not return early for a connection that was
+// reset: it waits out its time limit, and the socket is marked by the next
+// pass that reads.
+TEST(Sockets, APassThatDoesNotReadWaitsOutItsLimitOnAResetConnection)
+{
+    SocketPair pair(true);
+    VexirTest::ResetWhenClosed(pair.peer->Handle());
+    pair.peer->CloseConnection();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the reset arrives
+    const auto start = std::chrono::steady_clock::now();
+    for (int pass = 0; pass < 5; ++pass)
+        pair.manager.DoSelect(0, 40000, 0);
+    const auto spent = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(spent, std::chrono::milliseconds(190)) << "the passes returned at once for nothing";
+    EXPECT_EQ(pair.socket->GetState(), NetSocket::Open);
+    EXPECT_TRUE(pair.PumpUntil([&] { return !pair.Alive(); })) << "a pass that reads marks it";
+}
+
+// One thread runs the passes while another sends to the sockets, removes
+// them one by one and shuts the manager down.
+TEST(SocketThreads, SendRemoveAndShutdownFromAnotherThreadWhilePassesRun)
+{
+    const int kClients = 8, kPackets = 100;
+    MgrSocketBase manager, peers;
+    ASSERT_TRUE(manager.Init());
+    ASSERT_TRUE(peers.Init());
+    NetListenSocket listener;
+    listener.Init(0x7F000001u, 0);
+    ASSERT_NE(listener.GetPort(), 0);
+    std::vector<VexirTest::RecordingSocket*> sockets;
+    std::vector<int> ids;
+    for (int i = 0; i < kClients; ++i) {
+        auto* caller = new VexirTest::RecordingSocket();
+        caller->SetBinaryMode(true);
+        caller->SetMgrSocketBase(&peers);
+        ASSERT_TRUE(caller->Connect(0x7F000001u, listener.GetPort(), 0));
+        peers.AddSocket(caller);
+        unsigned int address = 0;
+        SocketHandle accepted = kInvalidSocket;
+        for (int attempt = 0; attempt < 500 && accepted == kInvalidSocket; ++attempt) {
+            accepted = listener.AcceptConnection(&address);
+            if (accepted == kInvalidSocket)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_NE(accepted, kInvalidSocket);
+        sockets.push_back(new VexirTest::RecordingSocket(accepted, address, &manager, true));
+        ids.push_back(manager.AddSocket(sockets.back()));
+    }
+
+    std::atomic<bool> stop{false};
+    std::thread driver([&] {
+        while (!stop)
+            manager.DoSelect(0, 1000, 1);
+    });
+    const auto sendToAll = [&] {
+        for (int id : ids) {
+            auto* packet = new BinaryPacket("abc", 3);
+            if (!manager.Send(id, packet))
+                delete packet;  // removed already: the packet stays with the caller
+        }
+    };
+    for (int round = 0; round < kPackets; ++round)
+        sendToAll();
+    const unsigned int expected = 7u * kPackets * kClients;
+    for (int pass = 0; pass < 5000 && peers.GetBytesReceived() < expected; ++pass)
+        peers.DoSelect(0, 1000, 1);
+    EXPECT_EQ(peers.GetBytesReceived(), expected);
+    for (VexirTest::RecordingSocket* socket : sockets) {
+        manager.RemoveSocket(socket);
+        sendToAll();
+    }
+    for (int round = 0; round < 20; ++round)
+        sendToAll();
+    manager.Shutdown();
+    stop = true;
+    driver.join();
+    EXPECT_EQ(manager.GetSocketCount(), 0u);
 }
 
 TEST(Sockets, SubnetsAndNames)

@@ -10,4 +10,6 @@ void ResetWhenClosed(Vexir::Network::SocketHandle socket)
     setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
 }
 
+void StopSending(Vexir::Network::SocketHandle socket) { shutdown(static_cast<int>(socket), SHUT_WR); }
+
 }  // namespace VexirTest

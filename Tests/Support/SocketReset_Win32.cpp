@@ -11,4 +11,6 @@ void ResetWhenClosed(Vexir::Network::SocketHandle socket)
                sizeof abort);
 }
 
+void StopSending(Vexir::Network::SocketHandle socket) { shutdown(static_cast<SOCKET>(socket), SD_SEND); }
+
 }  // namespace VexirTest

@@ -9,11 +9,14 @@ it wrote to standard output, standard error and its log, and how it ended.
 """
 import os
 import random
+import re
+import signal
 import socket
 import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -52,6 +55,12 @@ def wait_until(condition, seconds=30):
     return condition()
 
 
+def tagged(text, number=1):
+    """Lines as the program shows them for client `number` (the anchor is 1)."""
+    tag = b"[%d 127.0.0.1] " % number
+    return b"".join(tag + line for line in text.splitlines(keepends=True))
+
+
 def normalized(data):
     # A Windows program's standard streams are in text mode.
     return data if NATIVE else data.replace(b"\r\n", b"\n")
@@ -60,7 +69,7 @@ def normalized(data):
 class Program:
     """One run of the program, kept up by an anchor client until finish()."""
 
-    def __init__(self, *options, file_limit=None):
+    def __init__(self, *options, file_limit=None, unread_output=False):
         self.folder = tempfile.TemporaryDirectory()
         self.port = free_port()
         self.log_path = os.path.join(self.folder.name, "remote.log")
@@ -70,9 +79,11 @@ class Program:
         if file_limit:
             import resource
             limit = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (file_limit, file_limit))
+        # An unread output is a pipe that nobody empties.
         self.process = subprocess.Popen(
             COMMAND + ["--listen", "127.0.0.1:%d" % self.port, "--log", self.log_path, "--once", "--wait", "120"]
-            + list(options), stdin=subprocess.PIPE, stdout=self.out, stderr=self.err, preexec_fn=limit)
+            + list(options), stdin=subprocess.PIPE, stdout=subprocess.PIPE if unread_output else self.out,
+            stderr=self.err, preexec_fn=limit)
         self.anchor = self.connect(wait=True)
 
     def connect(self, wait=False):
@@ -100,9 +111,12 @@ class Program:
     def notices(self):
         return [line for line in self.stderr().splitlines() if line.startswith("RemoteConsole: dropped ")]
 
-    def show(self, records, expected, client=None):
-        """Sends records and waits until the log ends with the expected text."""
+    def show(self, records, expected, client=None, number=1):
+        """Sends records and waits until the log ends with the expected text,
+        as shown for client `number` (None: whichever client sent it)."""
         (client or self.anchor).sendall(records)
+        if number is not None:
+            expected = tagged(expected, number)
         if not wait_until(lambda: self.log().endswith(expected)):
             raise AssertionError("the log does not end with %r but with %r" % (expected, self.log()[-300:]))
 
@@ -132,6 +146,8 @@ class Program:
             self.process.kill()
             self.process.wait()
         self.process.stdin.close()
+        if self.process.stdout:
+            self.process.stdout.close()
         self.out.close()
         self.err.close()
         self.folder.cleanup()
@@ -214,11 +230,19 @@ class HostilePeers(unittest.TestCase):
             (b"first\nsecond\r\nthird\n", b"[I] first\n    second\n    third\n"),
             (b"\n", b"[I] \n"),
             (b"a" * 222 + b"\x1b[2J\xc3\xa9", b"[I] " + b"a" * 222 + b"\\x1B[2J\xc3\xa9\n"),
+            # What would reorder the text or hide part of it.
+            (b"user=\xe2\x80\xae nimda", b"[I] user=\\u202E nimda\n"),
+            (b"\xe2\x80\xaa\xe2\x80\xab\xe2\x80\xac\xe2\x80\xad\xe2\x81\xa6\xe2\x81\xa7\xe2\x81\xa8\xe2\x81\xa9\xe2\x80\x8e\xe2\x80\x8f\xd8\x9c",
+             b"[I] \\u202A\\u202B\\u202C\\u202D\\u2066\\u2067\\u2068\\u2069\\u200E\\u200F\\u061C\n"),
+            (b"zero\xe2\x80\x8bwidth\xe2\x80\x8c\xe2\x80\x8d\xe2\x81\xa0\xef\xbb\xbf\xc2\xad",
+             b"[I] zero\\u200Bwidth\\u200C\\u200D\\u2060\\uFEFF\\u00AD\n"),
+            (b"line\xe2\x80\xa8para\xe2\x80\xa9end", b"[I] line\\u2028para\\u2029end\n"),
+            (b"kept: \xe2\x80\x94 \xe2\x82\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d", b"[I] kept: \xe2\x80\x94 \xe2\x82\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d\n"),
         ]
         for text, shown in sent:
             program.show(message(text), shown)
         program.show(message(b"warned", level=2), b"[W] warned\n")
-        expected = b"".join(shown for _, shown in sent) + b"[W] warned\n"
+        expected = tagged(b"connected\n" + b"".join(shown for _, shown in sent) + b"[W] warned\n" + b"left\n")
         code, output = program.finish()
         self.assertEqual(code, 0)
         self.assertEqual(program.log(), expected)
@@ -227,17 +251,17 @@ class HostilePeers(unittest.TestCase):
     def test_deep_blocks_are_counted_but_indented_at_most_32_levels(self):
         program = self.start()
         records = message(b"b", kind=1) * 4000 + message(b"deep") + message(b"e", kind=2) * 4000
-        program.show(records + message(b"top"), b"\n[I] top\n")
+        program.show(records + message(b"top"), b"[I] top\n")
         log = program.log()
-        self.assertIn(b"\n" + b" " * 128 + b"[I] deep\n", log)
-        self.assertLess(len(log), 8002 * (128 + 7))
+        self.assertIn(b"\n[1 127.0.0.1] " + b" " * 128 + b"[I] deep\n", log)
+        self.assertLess(len(log), 8002 * (128 + 7 + 14))
         # Counted, not capped: 40 levels in and 5 out is still past 32.
         program.show(message(b"b", kind=1) * 40 + message(b"e", kind=2) * 5 + message(b"still deep"),
-                     b"\n" + b" " * 128 + b"[I] still deep\n")
+                     b" " * 128 + b"[I] still deep\n")
         # Line ends do not repeat the indentation: what a client sends bounds what is written.
         before = len(program.log())
         program.show(message(b"\n" * 100000 + b"end"), b"    end\n")
-        self.assertLess(len(program.log()) - before, 100000 * 5 + 200)
+        self.assertLess(len(program.log()) - before, 100000 * (5 + 14) + 200)
         self.assertEqual(program.finish()[0], 0)
 
     def test_messages_are_held_to_one_mebibyte(self):
@@ -300,7 +324,7 @@ class HostilePeers(unittest.TestCase):
                     # Taken, and seen to be taken, before the reset.
                     said = b"client %d, then a reset" % (number + 2)
                     client.sendall(message(said))
-                    self.assertTrue(wait_until(lambda: program.log().endswith(said + b"\n")))
+                    self.assertTrue(wait_until(lambda: said + b"\n" in program.log()))
                     client.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
                 else:
                     client.sendall(data)
@@ -308,7 +332,8 @@ class HostilePeers(unittest.TestCase):
         dropped = [number + 2 for number, reason in enumerate(expected) if reason is not SILENT]
         wait_until(lambda: len(program.notices()) >= len(dropped))
         program.show(message(b"still here"), b"[I] still here\n")
-        self.assertEqual(program.finish()[0], 0)
+        code, output = program.finish()
+        self.assertEqual(code, 0)
         notices = program.notices()
         self.assertEqual(len(notices), len(dropped))
         prefix = "RemoteConsole: dropped client "
@@ -317,26 +342,117 @@ class HostilePeers(unittest.TestCase):
         for number, reason in enumerate(expected):
             if isinstance(reason, str):
                 self.assertEqual(by_client[number + 2], reason, "client %d" % (number + 2))
+                self.assertIn(tagged(b"dropped: " + reason.encode() + b"\n", number + 2), program.log())
+        # The library's own line about a reset goes with the diagnostics, never
+        # among the messages.
+        resets = sum(1 for reason in expected if reason == "its connection was reset")
+        self.assertEqual(program.stderr().count("SOCKET error: The connection was reset by the other end.\n"), resets)
+        self.assertNotIn(b"SOCKET error", output)
 
-    def test_clients_are_limited_to_256(self):
-        program = self.start()
+    def test_with_every_slot_taken_newcomers_are_refused_and_told_once_a_second(self):
+        program = self.start("--idle", "60")
         clients = [program.connect() for _ in range(255)]
-        program.show(message(b"from the last one"), b"[I] from the last one\n", client=clients[-1])
-        extra = program.connect()
-        self.assertTrue(closed_by_peer(extra), "a client past the limit was kept")
-        extra.close()
+        program.show(message(b"from the last one"), b"[I] from the last one\n", client=clients[-1], number=256)
+        for _ in range(5):
+            extra = program.connect()
+            self.assertTrue(closed_by_peer(extra), "a client past the limit was kept")
+            extra.close()
         self.assertTrue(wait_until(lambda: "256 clients are connected already" in program.stderr()))
+        time.sleep(1.2)
+        extra = program.connect()
+        self.assertTrue(closed_by_peer(extra))
+        extra.close()
+        refusal = "RemoteConsole: refused a client from 127.0.0.1: 256 clients are connected already, none idle for 60 s"
+        self.assertTrue(wait_until(lambda: program.stderr().count(refusal) == 2))
+        lines = [line for line in program.stderr().splitlines() if line.startswith(refusal)]
+        self.assertEqual(lines, [refusal, refusal + " (and 4 more since the last such line)"])
         clients.pop().close()
         # The program may take the newcomer before it has seen the other leave.
         for attempt in range(1, 21):
             with program.connect() as late:
                 late.sendall(message(b"late"))
-                if wait_until(lambda: program.log().endswith(b"[I] late\n"), 10):
+                if wait_until(lambda: program.log().endswith(b"] [I] late\n"), 10):
                     break
         for client in clients:
             client.close()
         self.assertEqual(program.finish()[0], 0)
-        self.assertEqual(program.stderr().count("RemoteConsole: refused a client from 127.0.0.1: "), attempt)
+
+    def test_with_every_slot_taken_the_client_idle_longest_makes_room(self):
+        program = self.start("--idle", "1")
+        clients = [program.connect() for _ in range(255)]
+        program.show(message(b"256 connected"), b"[I] 256 connected\n", client=clients[-1], number=256)
+        time.sleep(1.5)
+        program.show(message(b"the anchor is not idle"), b"[I] the anchor is not idle\n")
+        newcomer = program.connect()
+        program.show(message(b"a host gets in"), b"[I] a host gets in\n", client=newcomer, number=257)
+        # Idle since it connected, the longest of all (the anchor spoke last).
+        idle = re.search(r"^RemoteConsole: dropped client 2 from 127\.0\.0\.1: (idle for \d+ s when every slot "
+                         r"was taken: its slot went to a new client)$", program.stderr(), re.MULTILINE)
+        self.assertIsNotNone(idle, program.stderr())
+        self.assertIn(tagged(b"dropped: " + idle.group(1).encode() + b"\n", 2), program.log())
+        self.assertTrue(closed_by_peer(clients[0]), "the idle client was kept")
+        self.assertNotIn("refused", program.stderr())
+        for client in clients + [newcomer]:
+            client.close()
+        self.assertEqual(program.finish()[0], 0)
+
+    def test_every_line_names_its_client_and_clients_come_and_go_in_a_line(self):
+        program = self.start()
+        second = program.connect()
+        program.show(message(b"from the anchor\nand on"), b"[I] from the anchor\n    and on\n")
+        program.show(message(b"from the second"), b"[I] from the second\n", client=second, number=2)
+        second.close()
+        self.assertTrue(wait_until(lambda: program.log().endswith(tagged(b"left\n", 2))))
+        code, output = program.finish()
+        self.assertEqual(code, 0)
+        expected = (tagged(b"connected\n") + tagged(b"connected\n", 2) + tagged(b"[I] from the anchor\n    and on\n")
+                    + tagged(b"[I] from the second\n", 2) + tagged(b"left\n", 2) + tagged(b"left\n"))
+        self.assertEqual(program.log(), expected)
+        self.assertEqual(output, expected)
+
+    def test_an_output_nobody_reads_holds_up_neither_clients_nor_the_log(self):
+        program = self.start(unread_output=True)
+        other = program.connect()
+        line = b"x" * 1000
+        # More than the pipe and the program's own queue for it hold.
+        for number in range(6000):
+            program.anchor.sendall(message(b"%04d " % number + line))
+        self.assertTrue(wait_until(lambda: b"[I] 5999 " in program.log()), "the program stopped at its output")
+        program.show(message(b"the other is served"), b"[I] the other is served\n", client=other, number=2)
+        self.assertEqual(program.log().count(b"[I] "), 6001, "the log has every line")
+        # Read at last: the lines the output could not take are counted there.
+        shown = []
+        reader = threading.Thread(target=lambda: shown.append(program.process.stdout.read()))
+        reader.start()
+        program.show(message(b"read again"), b"[I] read again\n")
+        other.close()
+        self.assertTrue(wait_until(lambda: program.log().endswith(tagged(b"left\n", 2))))
+        code = program.finish()[0]
+        reader.join(60)
+        self.assertEqual(code, 0)
+        output = normalized(shown[0])
+        notice = re.search(rb"RemoteConsole: (\d+) lines were not shown: the output was not taking them "
+                           rb"\(the log has every line\)\n", output)
+        self.assertIsNotNone(notice, output[-500:])
+        lines = output.count(b"\n") - 1
+        self.assertEqual(lines + int(notice.group(1)), program.log().count(b"\n"), "lines lost uncounted")
+        self.assertTrue(output.endswith(tagged(b"[I] read again\n") + tagged(b"left\n", 2) + tagged(b"left\n")))
+
+    def test_a_signal_ends_the_program_within_a_second_while_its_output_is_stuck(self):
+        if not NATIVE:
+            self.skipTest("signals are the Linux program's")
+        program = self.start(unread_output=True)
+        for number in range(2000):
+            program.anchor.sendall(message(b"%04d " % number + b"y" * 1000))
+        self.assertTrue(wait_until(lambda: b"1999 " in program.log()))
+        started = time.monotonic()
+        program.process.send_signal(signal.SIGTERM)
+        try:
+            program.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.fail("SIGTERM did not end the program")
+        self.assertLess(time.monotonic() - started, 1.5)
+        self.assertEqual(program.process.returncode, 0)
 
     def test_a_client_stuck_in_a_message_is_dropped_but_a_quiet_one_is_kept(self):
         program = self.start("--stall", "1")
@@ -348,7 +464,7 @@ class HostilePeers(unittest.TestCase):
         half_frame.close()
         half_message.close()
         time.sleep(1.5)
-        program.show(message(b"quiet, not stuck"), b"[I] quiet, not stuck\n", client=quiet)
+        program.show(message(b"quiet, not stuck"), b"[I] quiet, not stuck\n", client=quiet, number=4)
         quiet.close()
         self.assertEqual(program.finish()[0], 0)
         self.assertEqual(program.notices(), [
@@ -368,7 +484,7 @@ class HostilePeers(unittest.TestCase):
         for client in waiting:
             client.close()
         late = program.connect()
-        program.show(message(b"served again"), b"[I] served again\n", client=late)
+        program.show(message(b"served again"), b"[I] served again\n", client=late, number=None)
         late.close()
         self.assertEqual(program.finish()[0], 0)
         self.assertEqual(program.stderr().count("cannot accept clients now"), 1)

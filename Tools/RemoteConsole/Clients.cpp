@@ -1,7 +1,6 @@
 #include "Clients.h"
 
 #include <chrono>
-#include <cstdio>
 
 namespace RemoteConsole {
 
@@ -10,19 +9,7 @@ using namespace Vexir::Network;
 namespace {
 
 const int kAcceptPauseMilliseconds = 1000;
-
-unsigned long long Milliseconds()
-{
-    return static_cast<unsigned long long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
-
-std::string DottedAddress(unsigned int address)
-{
-    return std::to_string(address >> 24) + "." + std::to_string(address >> 16 & 0xFF) + "." +
-           std::to_string(address >> 8 & 0xFF) + "." + std::to_string(address & 0xFF);
-}
+const unsigned long long kRefusalNoticeMilliseconds = 1000;
 
 std::string SocketErrorText(int code)
 {
@@ -33,9 +20,16 @@ std::string SocketErrorText(int code)
     }
 }
 
-void Notice(const std::string& line) { std::fprintf(stderr, "RemoteConsole: %s\n", line.c_str()); }
-
 }  // namespace
+
+unsigned long long Milliseconds()
+{
+    return static_cast<unsigned long long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
+
+void ClientManager::Notice(const std::string& line) { _notices.Write("RemoteConsole: " + line + "\n"); }
 
 void ClientManager::OnSocketClosing(NetSocket* socket)
 {
@@ -45,18 +39,51 @@ void ClientManager::OnSocketClosing(NetSocket* socket)
     const std::string reason = client->DropReason();
     if (!reason.empty())
         Notice("dropped " + client->Name() + ": " + reason);
+    _display.Left(client->GetID(), reason.empty() ? "left" : "dropped: " + reason);
     if (_pListener)
         _pListener->Resume();
 }
 
-ClientSocket::ClientSocket(SocketHandle socket, unsigned int peer, ClientManager* manager, Display& display)
-    : NetSocket(socket, peer, manager, true), _display(display)
+ClientSocket* ClientManager::IdlestClient()
+{
+    ClientSocket* idlest = nullptr;
+    for (NetSocket* socket : _lSockets) {
+        if (socket == static_cast<NetSocket*>(_pListener) || (socket->GetState() & NetSocket::Closing) != 0)
+            continue;
+        auto* client = static_cast<ClientSocket*>(socket);
+        if (!idlest || client->IdleMilliseconds() > idlest->IdleMilliseconds())
+            idlest = client;
+    }
+    return idlest;
+}
+
+void ClientManager::Refused(unsigned int peer)
+{
+    const unsigned long long now = Milliseconds();
+    if (_uLastRefusalTold != 0 && now - _uLastRefusalTold < kRefusalNoticeMilliseconds) {
+        ++_uRefusalsNotTold;
+        return;
+    }
+    std::string line = "refused a client from " + DottedAddress(peer) + ": " + std::to_string(kMostClients) +
+                       " clients are connected already, none idle for " + std::to_string(_iIdleMilliseconds / 1000) +
+                       " s";
+    if (_uRefusalsNotTold > 0)
+        line += " (and " + std::to_string(_uRefusalsNotTold) + " more since the last such line)";
+    Notice(line);
+    _uLastRefusalTold = now;
+    _uRefusalsNotTold = 0;
+}
+
+ClientSocket::ClientSocket(SocketHandle socket, unsigned int peer, ClientManager* manager)
+    : NetSocket(socket, peer, manager, true), _uLastHeard(Milliseconds())
 {
 }
 
-ClientSocket::~ClientSocket() { _display.Forget(GetID()); }
+ClientSocket::~ClientSocket() { Manager().View().Left(GetID(), "left"); }
 
 std::string ClientSocket::Name() const { return "client " + std::to_string(GetID()) + " from " + DottedAddress(_uPeerAddress); }
+
+unsigned long long ClientSocket::IdleMilliseconds() const { return Milliseconds() - _uLastHeard; }
 
 void ClientSocket::Drop(const std::string& reason)
 {
@@ -86,6 +113,7 @@ std::string ClientSocket::DropReason() const
 
 void ClientSocket::HandleInput()
 {
+    _uLastHeard = Milliseconds();
     NetSocket::HandleInput();
     while (!_lInList.empty()) {
         IPacket* packet = _lInList.front();
@@ -94,7 +122,7 @@ void ClientSocket::HandleInput()
         const auto message = _reader.Feed(packet->GetData() + 4, packet->GetSize() - 4, error);
         delete packet;
         if (message)
-            _display.Show(GetID(), *message);
+            Manager().View().Show(GetID(), *message);
         if (!error.empty()) {
             Drop(error);
             return;
@@ -115,12 +143,22 @@ void ClientSocket::TimeOut()
          " s");
 }
 
-ListenSocket::ListenSocket(ClientManager& manager, Display& display) : _manager(manager), _display(display)
-{
-    SetMgrSocketBase(&manager);
-}
+ListenSocket::ListenSocket(ClientManager& manager) : _manager(manager) { SetMgrSocketBase(&manager); }
 
 ListenSocket::~ListenSocket() { Resume(); }
+
+bool ListenSocket::MakeRoom()
+{
+    if (_manager.ClientCount() < kMostClients)
+        return true;
+    ClientSocket* idlest = _manager.IdlestClient();
+    if (!idlest || idlest->IdleMilliseconds() < static_cast<unsigned long long>(_manager.IdleMilliseconds()))
+        return false;
+    // Deleted at the end of this pass, so the count is back at the limit.
+    idlest->Drop("idle for " + std::to_string(idlest->IdleMilliseconds() / 1000) +
+                 " s when every slot was taken: its slot went to a new client");
+    return true;
+}
 
 void ListenSocket::HandleInput()
 {
@@ -133,8 +171,8 @@ void ListenSocket::HandleInput()
         if (error == 10035 || error == 10004 || error == 10053 || error == 10054 || error == 10057)
             return;
         if (!_bPauseReported)
-            Notice("cannot accept clients now (" + SocketErrorText(error) +
-                   "); trying again when a client leaves, at least once a second");
+            _manager.Notice("cannot accept clients now (" + SocketErrorText(error) +
+                            "); trying again when a client leaves, at least once a second");
         _bPauseReported = true;
         _hPaused = _hSocket;
         _hSocket = kInvalidSocket;
@@ -142,13 +180,13 @@ void ListenSocket::HandleInput()
         return;
     }
     _bPauseReported = false;
-    if (_manager.ClientCount() >= kMostClients) {
+    if (!MakeRoom()) {
         NetSocket refused(accepted, peer, nullptr, true);  // closes it
-        Notice("refused a client from " + DottedAddress(peer) + ": " + std::to_string(kMostClients) +
-               " clients are connected already");
+        _manager.Refused(peer);
         return;
     }
-    _manager.AddSocket(new ClientSocket(accepted, peer, &_manager, _display));
+    const int id = _manager.AddSocket(new ClientSocket(accepted, peer, &_manager));
+    _manager.View().Connected(id, peer);
     ++_iAccepted;
 }
 

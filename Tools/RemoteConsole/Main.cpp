@@ -5,7 +5,9 @@
 // --log FILE every message is also appended to FILE, flushed per message.
 // Whatever a client sends, the program stays up and bounded: see --help for the
 // limits. Each dropped client gets one line on standard error saying why.
-// SIGINT or SIGTERM (or Ctrl+C) end the program. --once ends it when its first
+// Standard output and standard error are written from threads of their own, so
+// that a reader that stops reading holds nothing up. SIGINT or SIGTERM (or
+// Ctrl+C) end the program within a second. --once ends it when its first
 // clients have left (or, with --wait, when none came within that many seconds).
 #include <Vexir/Assert.h>
 #include <Vexir/Network/Sockets.h>
@@ -23,6 +25,7 @@
 #include "Display.h"
 #include "Platform.h"
 #include "Settings.h"
+#include "StreamWriter.h"
 
 namespace {
 
@@ -40,12 +43,7 @@ public:
     }
 };
 
-std::string Where(const Settings& settings)
-{
-    const unsigned int a = settings.address;
-    return std::to_string(a >> 24) + "." + std::to_string(a >> 16 & 0xFF) + "." + std::to_string(a >> 8 & 0xFF) +
-           "." + std::to_string(a & 0xFF) + ":" + std::to_string(settings.port);
-}
+std::string Where(const Settings& settings) { return DottedAddress(settings.address) + ":" + std::to_string(settings.port); }
 
 // Why the listening socket could not be made, as the user would put it.
 std::string ListenFailure(const Settings& settings, int error)
@@ -81,11 +79,17 @@ int Serve(const std::vector<std::string>& arguments)
     volatile bool stop = false;
     InstallStopHandlers(&stop);
 
-    Display display(log, IsTerminal(stdout));
-    ClientManager manager(settings.stallSeconds);
+    // Neither stream can hold the program up (see StreamWriter).
+    StreamWriter view(stdout, 4u << 20,
+                      std::string("RemoteConsole: %llu lines were not shown: the output was not taking them") +
+                          (log ? " (the log has every line)\n" : "\n"));
+    StreamWriter notices(stderr, 256u << 10,
+                         "RemoteConsole: %llu lines were not written here: standard error was not taking them\n");
+    Display display(view, log, IsTerminal(stdout));
+    ClientManager manager(settings.stallSeconds, settings.idleSeconds, notices, display);
     if (!manager.Init())
         return kFailed;
-    auto* listener = new ListenSocket(manager, display);
+    auto* listener = new ListenSocket(manager);
     {
         // A failure is told below in the user's terms, not as a failed check.
         Vexir::AssertHandler_Null quiet;
@@ -101,7 +105,8 @@ int Serve(const std::vector<std::string>& arguments)
     }
     manager.AddSocket(listener);
     manager.SetListener(listener);
-    std::fprintf(stderr, "RemoteConsole: listening on port %u\n", listener->GetPort());
+    manager.Notice("listening on port " + std::to_string(listener->GetPort()));
+    TellLauncherListening();
 
     const auto started = std::chrono::steady_clock::now();
     while (!stop) {
@@ -120,7 +125,13 @@ int Serve(const std::vector<std::string>& arguments)
     manager.Shutdown();
     if (log)
         std::fclose(log);
-    return kSucceeded;
+    // A stream nobody reads keeps what it holds: the program ends all the same.
+    const int status = view.Failed() ? kFailed : kSucceeded;
+    if (view.Failed())
+        notices.Write("RemoteConsole: the output could not be written\n");
+    view.Finish(400);
+    notices.Finish(400);
+    return status;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace RemoteConsole {
 
 namespace {
@@ -21,6 +23,24 @@ void InstallStopHandlers(volatile bool* stop)
 }
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+// The launcher sees the listening socket in /proc.
+void TellLauncherListening() {}
+
+bool WriteAll(std::FILE* stream, const char* data, std::size_t size)
+{
+    const int fd = fileno(stream);
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
 
 std::FILE* OpenForAppending(const std::string& path) { return std::fopen(path.c_str(), "ab"); }
 

@@ -13,14 +13,21 @@ namespace {
 const char* const kDescription = "RemoteConsole: shows the messages programs send to their remote console.";
 
 const char* const kFooter =
-    "Each message is shown with its level ([S] [E] [W] [I] [V] [D]), indented\n"
-    "four spaces per block level, at most 32 levels deep. A line end at the end\n"
-    "of a message is not shown; tabs and line ends within it are. Any other\n"
-    "control character, and any byte that is not UTF-8, is shown escaped: \\x1B,\n"
-    "\\u009B. At most 256 clients are served at once and a message may hold at\n"
-    "most 1 MiB of text. A client that breaks these rules or sends records that\n"
-    "are not the remote console's is dropped, with one line on standard error\n"
-    "saying why. Ctrl+C ends the program.\n"
+    "Each line starts with its client's number and address ([3 127.0.0.1]); a\n"
+    "line says when a client connects and when it leaves. Each message is shown\n"
+    "with its level ([S] [E] [W] [I] [V] [D]), indented four spaces per block\n"
+    "level, at most 32 levels deep. A line end at the end of a message is not\n"
+    "shown; tabs and line ends within it are. Any other control character, any\n"
+    "byte that is not UTF-8, and the characters that reorder text or show\n"
+    "nothing (bidirectional controls, zero-width characters, line and paragraph\n"
+    "separators) are shown escaped: \\x1B, \\u009B, \\u202E. Lines that standard\n"
+    "output cannot take are not shown there, and their count is (the --log file\n"
+    "gets every line). At most 256 clients are served at once: when every slot\n"
+    "is taken, a newcomer gets the slot of the client idle longest, if it has\n"
+    "sent nothing for the --idle time, and is refused otherwise. A message may\n"
+    "hold at most 1 MiB of text. A client that breaks these rules or sends\n"
+    "records that are not the remote console's is dropped, with one line on\n"
+    "standard error saying why. Ctrl+C ends the program.\n"
     "\n"
     "Exit codes: 0 success, 1 the program failed (such as a port in use),\n"
     "2 a wrong command line.";
@@ -72,6 +79,11 @@ int ParseSettings(const std::vector<std::string>& arguments, Settings& settings)
     program.add_option("--stall", stall,
                        "drop a client whose unfinished message makes no progress for that many seconds (default 60)")
         ->type_name("SECONDS");
+    std::string idle;
+    program.add_option("--idle", idle,
+                       "with every slot taken, give a newcomer the slot of a client idle that many seconds "
+                       "(default 10)")
+        ->type_name("SECONDS");
     CLI::Option* once = program.add_flag("--once", settings.once, "end when the first clients have left");
     program.add_option("--wait", wait, "with --once: end if no client came in that many seconds")
         ->type_name("SECONDS")
@@ -84,6 +96,8 @@ int ParseSettings(const std::vector<std::string>& arguments, Settings& settings)
             throw CLI::ValidationError("--listen", wrong);
         if (!stall.empty() || program.count("--stall"))
             ReadSeconds("--stall", stall, settings.stallSeconds);
+        if (!idle.empty() || program.count("--idle"))
+            ReadSeconds("--idle", idle, settings.idleSeconds);
         if (!wait.empty() || program.count("--wait"))
             ReadSeconds("--wait", wait, settings.waitSeconds);
         if (program.count("--log") && settings.logPath.empty())

@@ -13,6 +13,7 @@ struct Settings {
     bool once = false;
     int waitSeconds = 0;    // with --once: give up when no client came in that time
     int stallSeconds = 60;  // drop a client whose unfinished message is stuck this long
+    int idleSeconds = 10;   // with every slot taken, a newcomer replaces a client idle this long
 };
 
 // Exit codes: 0 success, 1 the program failed (a port in use, a log that

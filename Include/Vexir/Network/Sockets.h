@@ -1,5 +1,5 @@
 /// @file
-/// A small single-threaded TCP layer (IPv4). A manager owns sockets, gives each
+/// A small TCP layer (IPv4). A manager owns sockets, gives each
 /// an id and drives them all with one wait per DoSelect pass: output, input,
 /// exceptions, time-outs, then the closing of sockets marked for it. A socket
 /// sends a queue of packets and cuts received bytes into packets: length-prefixed
@@ -7,7 +7,14 @@
 ///
 /// Derive from these classes: OnSocketClosing of the manager, and HasOutput,
 /// HandleOutput, HandleInput and TimeOut of a socket are the points to override.
-/// One thread drives a manager.
+///
+/// Threads: every operation of a manager, and QueueSend and SendNow of a
+/// socket that names its manager, may be called from any thread. They take the
+/// manager's recursive lock, which DoSelect holds for its whole pass, so a
+/// call from another thread waits for the pass to end (at most the pass's time
+/// limit and its handlers). One thread at a time drives the passes. Only
+/// RemoveSocket and Shutdown may not be called from inside a pass (from a
+/// socket's handlers or OnSocketClosing).
 ///
 /// Addresses and ports are in host byte order throughout: 127.0.0.1 is
 /// 0x7F000001.
@@ -39,8 +46,8 @@ class NetSocket;
 ///
 /// Sockets given to AddSocket belong to the manager, which deletes them when
 /// they close, at RemoveSocket and at Shutdown (also from the destructor).
-/// Call Init before any socket is created. Not thread-safe: one thread adds,
-/// sends and calls DoSelect.
+/// Call Init before any socket is created. Safe from any thread (see the file
+/// comment); the destructor is not, as no destructor is.
 class VEXIR_API MgrSocketBase : private Uncopyable {
 public:
     /// An empty manager with no subnet set; call Init before use.
@@ -61,9 +68,10 @@ public:
     /// pointer, which its byte counts go to, is set by the socket's
     /// constructor or NetSocket::SetMgrSocketBase, not here.
     int AddSocket(NetSocket* socket);
-    /// Takes the socket out of the manager and deletes it. Not from inside
-    /// DoSelect (a socket's handlers or OnSocketClosing): mark the socket for
-    /// closing instead.
+    /// Takes the socket out of the manager and deletes it. From any thread,
+    /// but not from inside DoSelect's own calls (a socket's handlers or
+    /// OnSocketClosing), which would lose the socket under the pass: mark the
+    /// socket for closing there instead.
     void RemoveSocket(NetSocket* socket);
     /// Queues the packet on that socket, which then owns it; false (the caller
     /// keeps it) for an unknown id.
@@ -72,6 +80,11 @@ public:
     bool Send(int id, IPacket* packet);
     /// One pass. With a zero time limit it does not wait. A manager with no
     /// sockets returns at once.
+    ///
+    /// A socket is ready only for what it was waited on for: one whose
+    /// connection failed or closed is not ready when `checkInput` is 0 and it
+    /// has nothing to send, so such a pass waits out its time limit (it is
+    /// marked at the next pass that reads, or send, from it).
     ///
     /// Waits at most `timeoutSec` seconds plus `timeoutUsec` microseconds until
     /// one of the open sockets not marked for closing is ready, then calls, for
@@ -98,18 +111,19 @@ public:
     const char* GetHostByAddr(unsigned int address);
     /// Deletes every socket (without calling OnSocketClosing) and stops the
     /// socket library if Init started it. Init may be called again after it.
+    /// Not from inside DoSelect's own calls, as RemoveSocket.
     void Shutdown();
 
     /// Bytes received by the sockets that name this manager, since it was
     /// made; wraps at 2^32.
-    unsigned int GetBytesReceived() const { return _uBytesReceived; }
+    unsigned int GetBytesReceived() const;
     /// Bytes sent by the sockets that name this manager, since it was made;
     /// wraps at 2^32.
-    unsigned int GetBytesSent() const { return _uBytesSent; }
+    unsigned int GetBytesSent() const;
     /// The most sockets the manager has held at once.
-    unsigned int GetPeakSocketCount() const { return _uPeakSockets; }
+    unsigned int GetPeakSocketCount() const;
     /// The sockets the manager holds now, closed and marked ones included.
-    std::size_t GetSocketCount() const { return _lSockets.size(); }
+    std::size_t GetSocketCount() const;
 
 protected:
     friend class NetSocket;
@@ -123,7 +137,7 @@ protected:
     unsigned int _uPeakSockets;                 ///< See GetPeakSocketCount.
     unsigned int _uSubnetMask;                  ///< The mask given to SetSubnet; 0 for none.
     unsigned int _uSubnetNetwork;               ///< The network given to SetSubnet.
-    Mutex _mLock;                               ///< Held by AddSocket and DoSelect.
+    mutable Mutex _mLock;                       ///< Held by every operation, and by DoSelect for its whole pass.
 };
 
 /// One TCP connection: a queue of packets to send and the packets cut from
@@ -138,13 +152,15 @@ class VEXIR_API NetSocket : private Uncopyable {
 public:
     /// Sizes of the receive side.
     enum : std::uint32_t { kReceiveBufferSize = 0x20000, kLargestFrame = 256 };
+    /// The longest Connect waits for an answer.
+    static constexpr int kConnectMilliseconds = 3000;
     /// State bits: bit 0 marks the socket for closing; 2 is closed and kept.
     enum : std::uint32_t { Open = 0, Closing = 1, ClosedKept = 2, CloseKeep = 3 };
     /// Why the socket marked itself for closing, the first cause that did.
     enum CloseCause : int {
         NotClosing = 0,   ///< Not marked for closing by the socket itself.
         PeerClosed,       ///< the other end closed the connection
-        ReceiveFailed,    ///< a receive failed (the line "SOCKET error: ..." was printed)
+        ReceiveFailed,    ///< a receive failed (the line "SOCKET error: ..." went to standard error)
         SendFailed,       ///< a send failed with an error other than would-block
         FrameRefused,     ///< a binary frame whose length is below 4 or above 256
         LineTooLong,      ///< a text line that cannot fit the receive buffer
@@ -208,10 +224,13 @@ public:
     /// True cuts received bytes into binary frames, false into text lines.
     /// Set it before anything arrives.
     void SetBinaryMode(bool binary) { _bBinaryMode = binary; }
-    /// Blocking connect to a host-order address and port; allowDelay 0 sets TCP_NODELAY.
-    /// For a socket with no connection. False when it fails (the socket then
-    /// has none; GetLastSocketError says why). The socket stays blocking: call
-    /// SetBlocking(0) before a manager drives it.
+    /// Connects to a host-order address and port; allowDelay 0 sets TCP_NODELAY.
+    /// For a socket with no connection. Waits at most kConnectMilliseconds
+    /// (3 seconds) for the connection to be made or refused, so that an
+    /// address that never answers, or a listener whose queue is full, costs
+    /// the caller no more than that. False when it fails (the socket then has
+    /// none; GetLastSocketError says why: 10060 when the time ran out). The
+    /// socket is left blocking: call SetBlocking(0) before a manager drives it.
     bool Connect(unsigned int address, unsigned short port, int allowDelay);
     /// Closes the connection now; the object, its queues and its place in the
     /// manager stay (DoSelect passes over a socket with no connection).
@@ -239,6 +258,8 @@ public:
 
 protected:
     friend class MgrSocketBase;
+    /// Holds the lock of the socket's manager, when it names one.
+    class ManagerLock;
 
     /// Cuts as many packets as the held bytes hold; false when the socket was
     /// marked for closing on the way.
