@@ -51,7 +51,7 @@ int ShowDialog(ui::AssertDialogContent& content, AssertDialogData& data, AssertT
     if (answer == kNotShown) {
         const std::string report =
             "Assertion failed (no assert dialog: " + whyNot + "): " + BuildAssertText(data, false);
-        WriteStandardError(report.data(), report.size());
+        WriteStandardError(report);
     }
     return answer;
 }

@@ -101,7 +101,7 @@ void RaiseAssert(bool& ignoreAlways, const char* expression, int line, const cha
         } else {
             const std::string note = "Assertion at " + siteFile + ":" + std::to_string(line) +
                                      ": Break asked for, but no debugger is attached; going on\n";
-            WriteStandardError(note.data(), note.size());
+            WriteStandardError(note);
         }
         break;
     case IgnoreAlways:

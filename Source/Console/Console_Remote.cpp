@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Console/MgrConsole.h"
+#include "Foundation/SyncPlatform.h"
 #include "Network/SocketApi.h"
 
 namespace Vexir {
@@ -158,13 +159,15 @@ int RemoteConsoleClient::ConnectSocket()
 
 Console_Remote::Console_Remote(IMgrConsole* manager)
     : _pManagerLock(MessageLockOf(manager)), _pRemoteInterface(new (std::nothrow) RemoteInterface(this)),
-      _pClient(nullptr), _iSocketId(-1), _uBytesQueued(0), _uDropped(0), _uUnconfirmed(0), _bLost(false)
+      _pClient(nullptr), _iSocketId(-1), _uBytesQueued(0), _uDropped(0), _uUnconfirmed(0), _bLost(false),
+      _uProcess(CurrentProcessToken())
 {
     CORE_ASSERT_MSG(_pRemoteInterface != NULL, "Failed to create Console_Remote::RemoteInterface");
 }
 
 Console_Remote::~Console_Remote()
 {
+    LeaveTheParentsConnection();
     delete _pRemoteInterface;
     Disconnect();
     ReleaseLaunchedProcess(_process);
@@ -176,11 +179,25 @@ InterfaceBase* Console_Remote::GetInterface(int type)
 }
 
 // The program is started, and waited for, outside the manager's lock.
+void Console_Remote::LeaveTheParentsConnection()
+{
+    if (_uProcess == CurrentProcessToken())
+        return;
+    _uProcess = CurrentProcessToken();
+    std::deque<unsigned long long> queued;
+    delete TakeClient(queued);  // closes this process's descriptor only
+    _process = LaunchedProcess();
+    _uDropped = 0;
+    _uUnconfirmed = 0;
+    _bLost = false;
+}
+
 bool Console_Remote::Launch()
 {
     LaunchedProcess launched;
     const bool started = LaunchRemoteConsoleProgram(launched);
     MessageLock lock(_pManagerLock);
+    LeaveTheParentsConnection();
     ReleaseLaunchedProcess(_process);
     _process = launched;
     return started;
@@ -272,6 +289,7 @@ bool Console_Remote::Connect(const std::string& address)
     RemoteConsoleClient* previous;
     {
         MessageLock lock(_pManagerLock);
+        LeaveTheParentsConnection();
         previous = TakeClient(queued);
         _pClient = client;
         _iSocketId = id;
@@ -321,6 +339,7 @@ bool Console_Remote::QueueWire()
 
 void Console_Remote::Output(MessageKind kind, VerbosityLevel level, const char* text)
 {
+    LeaveTheParentsConnection();
     if (!_pClient || _iSocketId == -1) {
         if (_bLost)
             ++_uDropped;

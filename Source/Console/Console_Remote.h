@@ -92,6 +92,9 @@ private:
 
     bool Launch();
     bool Connect(const std::string& address);
+    // In a forked child: lets go of the parent's connection and program
+    // without a byte sent or a child collected.
+    void LeaveTheParentsConnection();
     void Disconnect();
     // Takes the connection out of the console, leaving none (under the lock).
     RemoteConsoleClient* TakeClient(std::deque<unsigned long long>& queuedMessages);
@@ -124,6 +127,7 @@ private:
     bool _bLost;  // the connection was lost, not closed by the host
     std::string _sWire;  // the message being queued, kept to reuse its storage
     LaunchedProcess _process;
+    unsigned long _uProcess;  // the process the connection and program belong to
 };
 
 }  // namespace Vexir

@@ -61,13 +61,37 @@ MgrConsole::MgrConsole()
 
 MgrConsole::~MgrConsole() { RemoveAllConsoles(true); }
 
+// Consoles are deleted after the lock is given back: a console's destructor
+// may wait (the remote console gives its queue up to two seconds to drain), and
+// the other threads' logging must not wait with it. Once out of the table no
+// print reaches them, and a dispatch that is still running on this thread
+// skips them.
+void MgrConsole::DeleteConsoles(std::vector<IConsole*>& consoles)
+{
+    for (IConsole* console : consoles)
+        delete console;
+    consoles.clear();
+}
+
 void MgrConsole::Shutdown()
 {
-    AutoMutexLock lock(&_mLock);
     // A console's destructor may add or make consoles; they go too.
-    for (int round = 0; round < 8 && std::any_of(_lConsoles.begin(), _lConsoles.end(), [](IConsole* c) { return c; });
-         ++round)
-        RemoveAllConsoles(true);
+    std::vector<IConsole*> leaving;
+    for (int round = 0; round < 8; ++round) {
+        {
+            AutoMutexLock lock(&_mLock);
+            TakeAllConsoles(true, leaving);
+            if (leaving.empty()) {
+                _bClosed.store(true, std::memory_order_release);
+                std::vector<IConsole*>().swap(_lConsoles);
+                TableChanged();
+                ReleaseWideFormatting();
+                return;
+            }
+        }
+        DeleteConsoles(leaving);
+    }
+    AutoMutexLock lock(&_mLock);
     _bClosed.store(true, std::memory_order_release);
     std::vector<IConsole*>().swap(_lConsoles);
     TableChanged();
@@ -136,54 +160,76 @@ IConsole* MgrConsole::GetConsole(ConsoleType type)
 
 void MgrConsole::RemoveConsole(IConsole* console, bool destroy)
 {
-    AutoMutexLock lock(&_mLock);
-    if (!IsOpen())
-        return;
-    if (console == _pUIConsole)
-        _pUIConsole = nullptr;
-    for (std::size_t slot = 0; slot < kBuiltinSlots; ++slot) {
-        if (console && _lConsoles[slot] == console) {
-            DestroyConsole(static_cast<ConsoleType>(slot));
+    std::vector<IConsole*> leaving;
+    {
+        AutoMutexLock lock(&_mLock);
+        if (!IsOpen())
             return;
+        if (console == _pUIConsole)
+            _pUIConsole = nullptr;
+        for (std::size_t slot = 0; slot < kBuiltinSlots; ++slot) {
+            if (console && _lConsoles[slot] == console) {
+                TakeBuiltinConsole(static_cast<ConsoleType>(slot), leaving);
+                break;
+            }
+        }
+        const auto added = std::find(_lConsoles.begin() + kBuiltinSlots, _lConsoles.end(), console);
+        if (leaving.empty() && added != _lConsoles.end()) {
+            _lConsoles.erase(added);
+            TableChanged();
+            if (destroy && console)
+                leaving.push_back(console);
         }
     }
-    const auto added = std::find(_lConsoles.begin() + kBuiltinSlots, _lConsoles.end(), console);
-    if (added == _lConsoles.end())
-        return;
-    _lConsoles.erase(added);
-    TableChanged();
-    if (destroy)
-        delete console;
+    DeleteConsoles(leaving);
 }
 
-void MgrConsole::DestroyConsole(ConsoleType type)
+void MgrConsole::TakeBuiltinConsole(ConsoleType type, std::vector<IConsole*>& leaving)
 {
-    AutoMutexLock lock(&_mLock);
-    if (!IsOpen() || !IsBuiltinType(type) || !_lConsoles[type])
-        return;
     IConsole* console = _lConsoles[type];
     _lConsoles[type] = nullptr;
     TableChanged();
     if (console == _pUIConsole)
         _pUIConsole = nullptr;
-    delete console;
+    leaving.push_back(console);
 }
 
-void MgrConsole::RemoveAllConsoles(bool destroy)
+void MgrConsole::DestroyConsole(ConsoleType type)
 {
-    AutoMutexLock lock(&_mLock);
-    if (!IsOpen())
-        return;
+    std::vector<IConsole*> leaving;
+    {
+        AutoMutexLock lock(&_mLock);
+        if (!IsOpen() || !IsBuiltinType(type) || !_lConsoles[type])
+            return;
+        TakeBuiltinConsole(type, leaving);
+    }
+    DeleteConsoles(leaving);
+}
+
+// The built-in ones have no other owner: as RemoveConsole does, they go
+// whatever `destroy` says (kept, they would hold their file and connection
+// open for ever).
+void MgrConsole::TakeAllConsoles(bool destroy, std::vector<IConsole*>& leaving)
+{
     std::vector<IConsole*> consoles(kBuiltinSlots, nullptr);
     consoles.swap(_lConsoles);
     TableChanged();
     _pUIConsole = nullptr;
-    // The built-in ones have no other owner: as RemoveConsole does, they go
-    // whatever `destroy` says (kept, they would hold their file and
-    // connection open for ever).
     for (std::size_t i = 0; i < consoles.size(); ++i)
-        if (destroy || i < kBuiltinSlots)
-            delete consoles[i];
+        if (consoles[i] && (destroy || i < kBuiltinSlots))
+            leaving.push_back(consoles[i]);
+}
+
+void MgrConsole::RemoveAllConsoles(bool destroy)
+{
+    std::vector<IConsole*> leaving;
+    {
+        AutoMutexLock lock(&_mLock);
+        if (!IsOpen())
+            return;
+        TakeAllConsoles(destroy, leaving);
+    }
+    DeleteConsoles(leaving);
 }
 
 bool MgrConsole::ForEachConsole(const ConsoleVisitor& visitor)

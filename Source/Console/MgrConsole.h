@@ -75,6 +75,10 @@ private:
     void AutoShow(IConsole::VerbosityLevel level);
     void Dispatch(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* text);
     bool InTable(const IConsole* console) const;
+    // Take consoles out of the table (under the lock), to be deleted after it.
+    void TakeBuiltinConsole(ConsoleType type, std::vector<IConsole*>& leaving);
+    void TakeAllConsoles(bool destroy, std::vector<IConsole*>& leaving);
+    static void DeleteConsoles(std::vector<IConsole*>& consoles);
     void AssertOnError(IConsole::VerbosityLevel level, const char* text, bool& ignoreAlways);
     IUIConsoleInterface* UIInterface();
 

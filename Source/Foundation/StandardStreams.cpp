@@ -1,5 +1,6 @@
 #include "Foundation/StandardStreams.h"
 
+#include <atomic>
 #include <iostream>
 
 namespace Vexir {
@@ -13,7 +14,26 @@ std::streambuf* const s_pStandardInput = [] {
     return std::cin.rdbuf();
 }();
 
+std::atomic<unsigned long> s_uLostErrorLines{0};
+
 }  // namespace
+
+bool WriteStandardError(const std::string& line)
+{
+    std::string text = line;
+    const unsigned long lost = s_uLostErrorLines.load();
+    if (lost > 0) {
+        const std::size_t end = !text.empty() && text.back() == '\n' ? text.size() - 1 : text.size();
+        text.insert(end, " (" + std::to_string(lost) + (lost == 1 ? " earlier line" : " earlier lines") +
+                             " could not be written)");
+    }
+    if (!WriteStandardErrorNow(text.data(), text.size())) {
+        ++s_uLostErrorLines;
+        return false;
+    }
+    s_uLostErrorLines -= lost;
+    return true;
+}
 
 bool MayAskOnStandardInput()
 {

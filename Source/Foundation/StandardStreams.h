@@ -21,14 +21,18 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace Vexir {
 
 // True when the whole text was handed on, and with `flush` also flushed.
 bool WriteStandardOutput(const char* text, std::size_t length, bool flush);
 
-// Standard error, through the C library's stream, flushed, without SIGPIPE.
-void WriteStandardError(const char* text, std::size_t length);
+// One diagnostic line (ending in a line feed) to standard error, which may
+// be a pipe nobody reads: it goes only as far as the descriptor takes it at
+// once (Linux), without SIGPIPE. A line that could not go is counted, and the
+// next line that goes says how many were lost. True when the line went whole.
+bool WriteStandardError(const std::string& line);
 
 // Whether an answer may be asked for: std::cin reads a terminal, or a stream
 // buffer the host put in its place (the host then chose where answers come
@@ -42,5 +46,6 @@ int ReadStandardInputCharacter();
 // What the platform files share.
 bool WriteThroughCoutBuffer(const char* text, std::size_t length, bool flush);
 bool StandardInputIsTerminal();
+bool WriteStandardErrorNow(const char* text, std::size_t length);
 
 }  // namespace Vexir

@@ -3,9 +3,11 @@
 #include <pthread.h>
 #include <signal.h>
 #include <time.h>
+#include <limits.h>
+#include <poll.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 
 namespace Vexir {
 
@@ -53,11 +55,26 @@ bool WriteStandardOutput(const char* text, std::size_t length, bool flush)
     return WriteThroughCoutBuffer(text, length, flush);
 }
 
-void WriteStandardError(const char* text, std::size_t length)
+// In pieces the pipe takes whole (PIPE_BUF), each only once poll says it has
+// room: a pipe nobody reads costs the rest of the line, not a wait.
+bool WriteStandardErrorNow(const char* text, std::size_t length)
 {
     const SigpipeBlocked blocked;
-    std::fwrite(text, 1, length, stderr);
-    std::fflush(stderr);
+    while (length > 0) {
+        pollfd room{STDERR_FILENO, POLLOUT, 0};
+        if (poll(&room, 1, 0) != 1 || !(room.revents & POLLOUT))
+            return false;
+        const std::size_t piece = length < PIPE_BUF ? length : PIPE_BUF;
+        ssize_t written;
+        do
+            written = write(STDERR_FILENO, text, piece);
+        while (written < 0 && errno == EINTR);
+        if (written <= 0)
+            return false;
+        text += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
 }
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }

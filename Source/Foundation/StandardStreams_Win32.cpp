@@ -47,10 +47,9 @@ bool WriteConsoleText(HANDLE console, const std::wstring& wide)
 
 }  // namespace
 
-void WriteStandardError(const char* text, std::size_t length)
+bool WriteStandardErrorNow(const char* text, std::size_t length)
 {
-    std::fwrite(text, 1, length, stderr);
-    std::fflush(stderr);
+    return std::fwrite(text, 1, length, stderr) == length && std::fflush(stderr) == 0;
 }
 
 bool StandardInputIsTerminal()

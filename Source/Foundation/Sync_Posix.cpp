@@ -26,6 +26,8 @@ pthread_cond_t* NativeCondition(unsigned char* storage) { return reinterpret_cas
 
 unsigned long long CurrentThreadToken() { return static_cast<unsigned long long>(syscall(SYS_gettid)); }
 
+unsigned long CurrentProcessToken() { return static_cast<unsigned long>(getpid()); }
+
 long long ReadHighResCounter()
 {
     timespec now;

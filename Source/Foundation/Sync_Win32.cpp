@@ -38,6 +38,8 @@ void CloseIfOpen(void* handle)
 
 unsigned long long CurrentThreadToken() { return GetCurrentThreadId(); }
 
+unsigned long CurrentProcessToken() { return GetCurrentProcessId(); }
+
 long long ReadHighResCounter()
 {
     LARGE_INTEGER now;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "Foundation/StandardStreams.h"
 #include "Network/SocketApi.h"
 
 namespace Vexir {
@@ -179,7 +180,7 @@ void NetSocket::HandleInput()
     if (received < 0) {
         // A diagnostic, kept apart from whatever the program shows on its
         // standard output.
-        WriteDiagnosticLine(std::string("SOCKET error: ") + ErrorText(LastSocketError()) + "\n");
+        WriteStandardError(std::string("SOCKET error: ") + ErrorText(LastSocketError()) + "\n");
         MarkClosing(ReceiveFailed);
         _uState = Closing;
         return;

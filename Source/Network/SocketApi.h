@@ -46,11 +46,6 @@ struct SocketWait {
 // sockets, 0 at the time limit, -1 on error (also for an empty list).
 int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeoutUsec);
 
-// Writes a line to standard error if it can go at once, never raising
-// SIGPIPE; a line that cannot is counted and the count told with the next one
-// that can. False when the line was not written.
-bool WriteDiagnosticLine(const std::string& line);
-
 // Milliseconds of a clock that only moves forward.
 std::uint32_t SystemMilliseconds();
 

@@ -8,14 +8,11 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -290,52 +287,6 @@ int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeout
         if (ready > 0 || polled == 0 || left == 0)
             return ready;
     }
-}
-
-namespace {
-
-std::atomic<unsigned long> s_uUnwrittenLines{0};
-
-// One write with SIGPIPE held back: a reader that went away costs the line,
-// not the process. A SIGPIPE that this write raised is taken out again.
-bool WriteWithoutSigpipe(int fd, const std::string& bytes)
-{
-    sigset_t pipeSignal, previous, pending;
-    sigemptyset(&pipeSignal);
-    sigaddset(&pipeSignal, SIGPIPE);
-    sigpending(&pending);
-    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
-    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-    ssize_t written;
-    do
-        written = ::write(fd, bytes.data(), bytes.size());
-    while (written < 0 && errno == EINTR);
-    if (written < 0 && errno == EPIPE && !alreadyPending) {
-        const timespec now{0, 0};
-        sigtimedwait(&pipeSignal, nullptr, &now);
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return written == static_cast<ssize_t>(bytes.size());
-}
-
-}  // namespace
-
-// Standard error may be a pipe nobody reads: the line goes only when poll
-// says it can be taken now (a short line into a pipe with room does not wait).
-bool WriteDiagnosticLine(const std::string& line)
-{
-    pollfd wait{STDERR_FILENO, POLLOUT, 0};
-    const bool ready = ::poll(&wait, 1, 0) == 1 && (wait.revents & POLLOUT) != 0;
-    std::string text = line;
-    const unsigned long unwritten = s_uUnwrittenLines.load();
-    if (unwritten > 0)
-        text.insert(text.size() - 1, " (" + std::to_string(unwritten) + " earlier lines could not be written)");
-    if (!ready || !WriteWithoutSigpipe(STDERR_FILENO, text)) {
-        ++s_uUnwrittenLines;
-        return false;
-    }
-    s_uUnwrittenLines -= unwritten;
-    return true;
 }
 
 std::uint32_t SystemMilliseconds()

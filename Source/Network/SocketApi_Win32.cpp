@@ -11,7 +11,6 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -193,26 +192,6 @@ int WaitForSockets(std::vector<SocketWait>& sockets, int timeoutSec, int timeout
         wait.exceptional = FD_ISSET(Native(wait.socket), &exceptions) != 0;
     }
     return ready;
-}
-
-namespace {
-std::atomic<unsigned long> s_uUnwrittenLines{0};
-}  // namespace
-
-// One short write to the standard-error handle, when there is one.
-bool WriteDiagnosticLine(const std::string& line)
-{
-    std::string text = line;
-    const unsigned long unwritten = s_uUnwrittenLines.load();
-    if (unwritten > 0)
-        text.insert(text.size() - 1, " (" + std::to_string(unwritten) + " earlier lines could not be written)");
-    const bool written = std::fwrite(text.data(), 1, text.size(), stderr) == text.size() && std::fflush(stderr) == 0;
-    if (!written) {
-        ++s_uUnwrittenLines;
-        return false;
-    }
-    s_uUnwrittenLines -= unwritten;
-    return true;
 }
 
 std::uint32_t SystemMilliseconds() { return timeGetTime(); }

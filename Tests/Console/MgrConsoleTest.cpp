@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -369,6 +370,45 @@ TEST_F(MgrConsoleTest, ThreadsMayChangeTheSettingsWhileOthersLog)
     changer.join();
     SetActiveAssertHandler(previous);
     EXPECT_FALSE(manager->GetAssertOnError() && manager->GetVerbosity() == IConsole::Silent);
+}
+
+// A console whose destructor waits (the remote console gives its queue up to
+// two seconds to drain) holds up no other thread's logging.
+TEST_F(MgrConsoleTest, ThreadsLogOnWhileAConsoleTakesItsTimeToGo)
+{
+    struct SlowToGo : IConsole {
+        std::atomic<bool>* going;
+        std::atomic<bool>* mayGo;
+        ~SlowToGo() override
+        {
+            *going = true;
+            while (!*mayGo)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        void Output(MessageKind, VerbosityLevel, const char*) override {}
+    };
+    std::atomic<bool> going{false}, mayGo{false};
+    auto* slow = new SlowToGo;
+    slow->going = &going;
+    slow->mayGo = &mayGo;
+    ASSERT_TRUE(manager->AddConsole(slow));
+    TestConsole* other = AddTestConsole();
+    std::thread remover([&] { manager->RemoveConsole(slow, true); });
+    while (!going)
+        std::this_thread::yield();
+    std::atomic<bool> printed{false};
+    std::thread logger([&] {
+        manager->PrintInfo("while the other goes");
+        printed = true;
+    });
+    for (int i = 0; i < 500 && !printed; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const bool inTime = printed;
+    mayGo = true;
+    remover.join();
+    logger.join();
+    EXPECT_TRUE(inTime) << "logging waited for a console's destructor";
+    EXPECT_EQ(other->Texts(), std::vector<std::string>{"while the other goes"});
 }
 
 }  // namespace
