@@ -421,16 +421,29 @@ class HostilePeers(unittest.TestCase):
         program.show(message(b"the other is served"), b"[I] the other is served\n", client=other, number=2)
         self.assertEqual(program.log().count(b"[I] "), 6001, "the log has every line")
         # Read at last: the lines the output could not take are counted there.
-        shown = []
-        reader = threading.Thread(target=lambda: shown.append(program.process.stdout.read()))
+        # The next line is sent once the program's own queue has drained (the
+        # reader has had nothing for a while), or the program rightly drops it.
+        chunks = []
+        last_read = [time.monotonic()]
+
+        def read_all():
+            while True:
+                chunk = os.read(program.process.stdout.fileno(), 65536)
+                if not chunk:
+                    return
+                chunks.append(chunk)
+                last_read[0] = time.monotonic()
+
+        reader = threading.Thread(target=read_all)
         reader.start()
+        self.assertTrue(wait_until(lambda: chunks and time.monotonic() - last_read[0] > 0.5), "the output never drained")
         program.show(message(b"read again"), b"[I] read again\n")
         other.close()
         self.assertTrue(wait_until(lambda: program.log().endswith(tagged(b"left\n", 2))))
         code = program.finish()[0]
         reader.join(60)
         self.assertEqual(code, 0)
-        output = normalized(shown[0])
+        output = normalized(b"".join(chunks))
         notice = re.search(rb"RemoteConsole: (\d+) lines were not shown: the output was not taking them "
                            rb"\(the log has every line\)\n", output)
         self.assertIsNotNone(notice, output[-500:])
