@@ -187,9 +187,22 @@ SharedBlock* SharedBlockRegistry::OpenFresh(const std::string& path, SharedBlock
         } else if (errno == EAGAIN || errno == EACCES) {
             // Others hold it. One of them may be making it or removing it,
             // which takes a moment.
+            // The registry is let go meanwhile, so that other opens, closes and
+            // forks of this process do not wait with this one.
             bool locked = false;
-            for (int wait = 0; wait < 2000 && !(locked = LockFile(fd, F_RDLCK)); ++wait)
+            for (int wait = 0; wait < 2000 && !(locked = LockFile(fd, F_RDLCK)); ++wait) {
+                pthread_mutex_unlock(&s_mLock);
                 PauseBriefly();
+                pthread_mutex_lock(&s_mLock);
+                if (SharedBlock* opened = Find(path)) {
+                    // Another thread opened it meanwhile: share that one.
+                    close(fd);
+                    const bool sameKind = opened->_pHeader->kind == kind && opened->_uMappedSize == size;
+                    if (sameKind)
+                        ++opened->_iOpenCount;
+                    return sameKind ? opened : nullptr;
+                }
+            }
             removedMeanwhile = locked && !StillNamed(fd, path);
             if (locked && !removedMeanwhile)
                 header = MapShared(fd, kind, size);
@@ -255,7 +268,9 @@ void SharedBlockRegistry::Close(SharedBlock* block)
     }
     munmap(block->_pHeader, block->_uMappedSize);
     // The last holder anywhere removes the name; closing lets go of the lock.
-    if (LockFile(block->_iFile, F_WRLCK) && StillNamed(block->_iFile, block->_sPath))
+    // A file still shared with the parent (the child could not open its own)
+    // holds the parent's lock too, so the name is left to the parent.
+    if (!block->_bSharedWithParent && LockFile(block->_iFile, F_WRLCK) && StillNamed(block->_iFile, block->_sPath))
         unlink(block->_sPath.c_str());
     close(block->_iFile);
     pthread_mutex_unlock(&s_mLock);
@@ -295,12 +310,15 @@ void SharedBlockRegistry::AfterForkInChild()
 {
     for (SharedBlock* block = s_pFirst; block; block = block->_pNext) {
         const int fd = OpenFile(block->_sPath, 0);
+        block->_bSharedWithParent = true;
         if (fd < 0)
             continue;
         struct stat opened, inherited;
+        // dup3 keeps the descriptor closed at exec: a program the child runs
+        // must not hold the name.
         if (fstat(fd, &opened) == 0 && fstat(block->_iFile, &inherited) == 0 && SameFile(opened, inherited) &&
-            LockFile(fd, F_RDLCK))
-            dup2(fd, block->_iFile);
+            LockFile(fd, F_RDLCK) && dup3(fd, block->_iFile, O_CLOEXEC) == block->_iFile)
+            block->_bSharedWithParent = false;
         close(fd);
     }
     pthread_mutex_unlock(&s_mLock);

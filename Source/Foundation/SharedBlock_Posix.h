@@ -67,6 +67,7 @@ private:
     std::string _sPath;        // the block's file; empty for a private block
     int _iFile = -1;
     int _iOpenCount = 1;       // opens in this process
+    bool _bSharedWithParent = false;  // a forked child's file it could not open anew
     std::atomic<int> _iHeld{0};
     SharedBlock* _pNext = nullptr;
 };

@@ -78,27 +78,46 @@ TEST(NamedObjectsPosix, LeftoversAreSweptByTheNextProcess)
 }
 
 // A forked child that closes what it inherited and ends normally must leave
-// the parent's hold on the name, and the parent's ownership, as they were.
+// the parent's hold on the name as it was, whether or not the parent held the
+// mutex at the fork; a program it runs holds none of the parent's names.
 TEST(NamedObjectsPosix, AForkedChildLeavesTheParentsNameAlone)
 {
-    const std::string name = VexirTest::UniqueName("VexirTestFork");
-    auto* mutex = new MutexWaitable(Wide(name).c_str());
-    ASSERT_TRUE(mutex->Acquire(0));
-    const pid_t child = fork();
-    if (child == 0) {
+    for (const bool heldAtFork : {false, true}) {
+        SCOPED_TRACE(heldAtFork ? "held at the fork" : "open at the fork");
+        const std::string name = VexirTest::UniqueName("VexirTestFork");
+        auto* mutex = new MutexWaitable(Wide(name).c_str());
+        if (heldAtFork) {
+            ASSERT_TRUE(mutex->Acquire(0));
+        }
+        const pid_t child = fork();
+        if (child == 0) {
+            delete mutex;
+            _exit(0);
+        }
+        ASSERT_GT(child, 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(Exists(FileOf(name))) << "the child's close removed the parent's name";
+        if (!heldAtFork) {
+            ASSERT_TRUE(mutex->Acquire(0));
+        }
+        EXPECT_EQ(VexirTest::RunTestChild({"try-mutex", name}, "", kBound).exitCode, 1)
+            << "a new process got another object, or the lock the parent holds";
+        mutex->Release();
+        EXPECT_EQ(VexirTest::RunTestChild({"try-mutex", name}, "", kBound).exitCode, 0);
         delete mutex;
-        _exit(0);
+        EXPECT_FALSE(Exists(FileOf(name)));
     }
-    ASSERT_GT(child, 0);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(Exists(FileOf(name))) << "the child's close removed the parent's name";
-    EXPECT_EQ(VexirTest::RunTestChild({"try-mutex", name}, "", kBound).exitCode, 1)
-        << "a new process took the lock the parent holds";
-    mutex->Release();
-    EXPECT_EQ(VexirTest::RunTestChild({"try-mutex", name}, "", kBound).exitCode, 0);
-    delete mutex;
-    EXPECT_FALSE(Exists(FileOf(name)));
+}
+
+TEST(NamedObjectsPosix, AProgramAForkedChildRunsHoldsNoName)
+{
+    const std::string name = VexirTest::UniqueName("VexirTestForkExec");
+    Event event(true, false, Wide(name).c_str());
+    // RunTestChild forks and runs the helper, which counts its own descriptors
+    // that lead to a named object.
+    const VexirTest::ChildResult child = VexirTest::RunTestChild({"count-named-descriptors"}, "", kBound);
+    EXPECT_EQ(child.output, "0\n");
 }
 
 // A waiter stopped in the middle of its wait holds nothing up.

@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "ConsoleText.h"
+#include "HelperPlatform.h"
 #include "KillThisProcess.h"
 
 // Outside the anonymous namespace and called through a volatile pointer, so the
@@ -122,7 +122,7 @@ int Run(const std::string& command, const char* argument, int argc, char** argv)
         std::cout << "after the assertion" << std::endl;
         // The host's own input, which the assertion must have left alone.
         std::string line;
-        if (std::getline(std::cin, line))
+        if (std::string(argument) != "without-reading" && std::getline(std::cin, line))
             std::cout << "host read: " << line << std::endl;
         return 0;
     }
@@ -138,6 +138,10 @@ int Run(const std::string& command, const char* argument, int argc, char** argv)
         Vexir::SetActiveAssertHandler(&handler);
         Concrete object;
         std::cout << "survived the pure call" << std::endl;
+        return 0;
+    }
+    if (command == "count-named-descriptors") {
+        std::cout << CountNamedObjectDescriptors() << std::endl;
         return 0;
     }
     if (command == "hold-mutex") {

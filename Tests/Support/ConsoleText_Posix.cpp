@@ -1,3 +1,0 @@
-#include "ConsoleText.h"
-
-int ShowOnConsole(const char*) { return 2; }
