@@ -1,5 +1,4 @@
 /// @file
-/// @file
 /// Failure reporting: one process-wide active assert handler shows each failed
 /// assertion and returns the answer (go on, go on and never report this site
 /// again, or break into the debugger). The library never ends the process
@@ -31,8 +30,9 @@ namespace Vexir {
 /// @var Break
 /// Trap into the debugger at the site (the processor's breakpoint: SIGTRAP on
 /// Linux, a breakpoint exception on Windows), then go on when the debugger
-/// resumes. Only while a debugger is attached (a tracer such as gdb on Linux,
-/// IsDebuggerPresent on Windows): without one the trap would end the process,
+/// resumes. Only while a debugger is attached (on Linux a tracer that is gdb,
+/// gdbserver, lldb, lldb-server or rr, not strace or a sandbox; on Windows
+/// IsDebuggerPresent): without one the trap would end the process,
 /// so the site goes on as with Ignore and says so on standard error. To break,
 /// attach a debugger while the handler waits for its answer.
 enum AssertResponse : int { Ignore = 0, IgnoreAlways = 1, Break = 2 };
@@ -88,10 +88,13 @@ public:
 /// Ignore, and the block says so.
 ///
 /// It asks only when there is someone to answer: when standard input is a
-/// terminal (a console on Windows), or when the host has put a stream buffer
-/// of its own into std::cin. A standard input that is a pipe or a file is the
-/// host's data: it is never read, and the block ends with "Standard input is
-/// not a terminal: the answer is Ignore." instead of the prompt.
+/// terminal (a console on Windows) that the process may read, or when the host
+/// has put a stream buffer of its own into std::cin. A standard input that is a
+/// pipe or a file is the host's data: it is never read, and the block ends with
+/// "Standard input is not a terminal: the answer is Ignore." instead of the
+/// prompt. A Linux process in the background of its terminal (started with
+/// "&"), which a read would stop, gets "This process runs in the background of
+/// its terminal: the answer is Ignore."
 ///
 /// The host's streams are used through their buffers only: their flags, fill,
 /// width, locale, exception masks and error states are neither used nor

@@ -8,10 +8,13 @@
 // host's data and is never read: the report then says the answer is Ignore.
 #include <Vexir/Assert.h>
 
-#include <mutex>
+#include <Vexir/Sync.h>
+
 #include <string>
 
 #include "Assert/AssertPlatform.h"
+#include "Foundation/AutoMutexLock.h"
+#include "Foundation/ForkSafety.h"
 #include "Foundation/StandardStreams.h"
 
 namespace Vexir {
@@ -22,13 +25,21 @@ const char kRule[] = "------------------------------------------------\n";
 const char kClosingRule[] = "================================================\n\n";
 const char kPrompt[] = "Choose [ I | A | B ]: ";
 const char kRetry[] = "Incorrect input. Try again...\n";
-const char kNotATerminal[] = "Standard input is not a terminal: the answer is Ignore.\n";
 const char kNoDebugger[] = "No debugger is attached: going on as with Ignore.\n";
 
 // One report at a time: two threads asserting at once would otherwise mix
-// their blocks and take each other's answers. Constant-initialised and never
-// destroyed, so an assertion during exit finds it.
-std::mutex s_mPrompt;
+// their blocks and take each other's answers. Never destroyed, so an assertion
+// during exit finds it; a forked child gets it free, as the thread holding it
+// (waiting for a person, perhaps) did not come with it.
+Mutex& PromptLock()
+{
+    static Mutex* const s_pLock = [] {
+        auto* lock = new Mutex;
+        RenewAfterFork(lock);
+        return lock;
+    }();
+    return *s_pLock;
+}
 
 void AppendField(std::string& report, const char* label, const char* value)
 {
@@ -95,10 +106,10 @@ int AskUntilAnswered()
 
 int AssertHandler_Stdout::HandleAssert(const char* expression, int line, const char* file, const char* message)
 {
-    const std::lock_guard<std::mutex> oneAtATime(s_mPrompt);
+    const AutoMutexLock oneAtATime(&PromptLock());
     const std::string report = Report(expression, line, file, message);
-    if (!MayAskOnStandardInput()) {
-        Write(report + kNotATerminal + kClosingRule);
+    if (const char* whyNot = WhyNoAnswerCanBeAsked()) {
+        Write(report + whyNot + ": the answer is Ignore.\n" + kClosingRule);
         return Ignore;
     }
     Write(report);

@@ -20,4 +20,8 @@ class Mutex;
 // registered lock is ever taken.
 void HoldAcrossFork(Mutex* lock, bool outermost);
 
+// A lock that may be held while its holder waits for a person (a prompt):
+// forks do not wait for it; a forked child gets it anew, free.
+void RenewAfterFork(Mutex* lock);
+
 }  // namespace Vexir

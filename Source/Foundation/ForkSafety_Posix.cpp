@@ -16,6 +16,7 @@ const int kMaxLocks = 8;
 // both under s_mRegistering.
 struct ForkLock {
     pthread_mutex_t* lock;
+    bool take;   // taken before a fork, or only renewed in the child
     bool taken;
 };
 ForkLock s_aLocks[kMaxLocks];
@@ -29,7 +30,7 @@ void TakeAll()
     pthread_mutex_lock(&s_mRegistering);
     for (int i = 0; i < s_iLocks; ++i) {
         const timespec deadline = DeadlineOn(CLOCK_REALTIME, 1000);
-        s_aLocks[i].taken = pthread_mutex_timedlock(s_aLocks[i].lock, &deadline) == 0;
+        s_aLocks[i].taken = s_aLocks[i].take && pthread_mutex_timedlock(s_aLocks[i].lock, &deadline) == 0;
     }
 }
 
@@ -55,9 +56,7 @@ void RenewAll()
     pthread_mutex_init(&s_mRegistering, nullptr);
 }
 
-}  // namespace
-
-void HoldAcrossFork(Mutex* lock, bool outermost)
+void Register(Mutex* lock, bool take, bool outermost)
 {
     static pthread_once_t s_once = PTHREAD_ONCE_INIT;
     pthread_once(&s_once, [] { pthread_atfork(TakeAll, GiveBackAll, RenewAll); });
@@ -66,10 +65,16 @@ void HoldAcrossFork(Mutex* lock, bool outermost)
         const int at = outermost ? 0 : s_iLocks;
         for (int i = s_iLocks; i > at; --i)
             s_aLocks[i] = s_aLocks[i - 1];
-        s_aLocks[at] = {Native(lock), false};
+        s_aLocks[at] = {Native(lock), take, false};
         ++s_iLocks;
     }
     pthread_mutex_unlock(&s_mRegistering);
 }
+
+}  // namespace
+
+void HoldAcrossFork(Mutex* lock, bool outermost) { Register(lock, true, outermost); }
+
+void RenewAfterFork(Mutex* lock) { Register(lock, false, false); }
 
 }  // namespace Vexir

@@ -4,4 +4,6 @@ namespace Vexir {
 
 void HoldAcrossFork(Mutex*, bool) {}
 
+void RenewAfterFork(Mutex*) {}
+
 }  // namespace Vexir
