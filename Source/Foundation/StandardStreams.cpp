@@ -35,10 +35,12 @@ bool WriteStandardError(const std::string& line)
     return true;
 }
 
-bool MayAskOnStandardInput()
+const char* WhyNoAnswerCanBeAsked()
 {
     std::streambuf* input = std::cin.rdbuf();
-    return input && (input != s_pStandardInput || StandardInputIsTerminal());
+    if (!input)
+        return "Standard input has no stream buffer";
+    return input != s_pStandardInput ? nullptr : StandardInputTerminalProblem();
 }
 
 int ReadStandardInputCharacter()

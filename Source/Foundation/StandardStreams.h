@@ -34,10 +34,12 @@ bool WriteStandardOutput(const char* text, std::size_t length, bool flush);
 // next line that goes says how many were lost. True when the line went whole.
 bool WriteStandardError(const std::string& line);
 
-// Whether an answer may be asked for: std::cin reads a terminal, or a stream
-// buffer the host put in its place (the host then chose where answers come
-// from). A pipe or file on standard input is the host's data, never read here.
-bool MayAskOnStandardInput();
+// Why no answer may be asked for on standard input, or null when one may: when
+// std::cin reads a terminal this process may read (not in the background of
+// it, where a read would stop the whole process), or a stream buffer the host
+// put in its place (the host then chose where answers come from). A pipe or a
+// file on standard input is the host's data, never read here.
+const char* WhyNoAnswerCanBeAsked();
 
 // One character through std::cin's buffer, as formatted input takes it,
 // leaving the stream's state alone; -1 at the end of input.
@@ -45,7 +47,8 @@ int ReadStandardInputCharacter();
 
 // What the platform files share.
 bool WriteThroughCoutBuffer(const char* text, std::size_t length, bool flush);
-bool StandardInputIsTerminal();
+// Null when standard input is a terminal this process may read; else why not.
+const char* StandardInputTerminalProblem();
 bool WriteStandardErrorNow(const char* text, std::size_t length);
 
 }  // namespace Vexir

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ext/stdio_filebuf.h>
+#include <iostream>
 
 namespace Vexir {
 
@@ -47,12 +49,34 @@ private:
     bool _bPendingBefore;
 };
 
+bool WriteAllNow(int fd, const char* text, std::size_t length)
+{
+    while (length > 0) {
+        const ssize_t written = write(fd, text, length);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        text += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
 }  // namespace
 
+// After std::ios::sync_with_stdio(false), std::cout has a buffer of its own.
+// Bytes that buffer could not write stay in it, and the runtime's last flush
+// at exit would write them again with SIGPIPE no longer blocked: the text goes
+// to the descriptor itself, after whatever the host's buffer holds.
 bool WriteStandardOutput(const char* text, std::size_t length, bool flush)
 {
     const SigpipeBlocked blocked;
-    return WriteThroughCoutBuffer(text, length, flush);
+    auto* own = dynamic_cast<__gnu_cxx::stdio_filebuf<char>*>(std::cout.rdbuf());
+    if (!own || own->fd() < 0)
+        return WriteThroughCoutBuffer(text, length, flush);
+    const bool flushed = own->pubsync() == 0;
+    return WriteAllNow(own->fd(), text, length) && flushed;
 }
 
 // In pieces the pipe takes whole (PIPE_BUF), each only once poll says it has
@@ -77,6 +101,16 @@ bool WriteStandardErrorNow(const char* text, std::size_t length)
     return true;
 }
 
-bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+// A process outside its terminal's foreground group that reads the terminal
+// is stopped (SIGTTIN): a host started with "&" would freeze at its first
+// assertion.
+const char* StandardInputTerminalProblem()
+{
+    if (isatty(STDIN_FILENO) != 1)
+        return "Standard input is not a terminal";
+    if (tcgetpgrp(STDIN_FILENO) != getpgrp())
+        return "This process runs in the background of its terminal";
+    return nullptr;
+}
 
 }  // namespace Vexir

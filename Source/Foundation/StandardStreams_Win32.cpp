@@ -52,11 +52,12 @@ bool WriteStandardErrorNow(const char* text, std::size_t length)
     return std::fwrite(text, 1, length, stderr) == length && std::fflush(stderr) == 0;
 }
 
-bool StandardInputIsTerminal()
+const char* StandardInputTerminalProblem()
 {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
-    return input != INVALID_HANDLE_VALUE && input && GetConsoleMode(input, &mode);
+    return input != INVALID_HANDLE_VALUE && input && GetConsoleMode(input, &mode) ? nullptr
+                                                                                   : "Standard input is not a terminal";
 }
 
 bool WriteStandardOutput(const char* text, std::size_t length, bool flush)
