@@ -19,8 +19,9 @@ namespace {
 LibrarySingleton<MgrConsole> s_manager;
 
 // One flag per print path for the error assertion.
-bool s_bIgnoreNarrowErrorAssert = false;
-bool s_bIgnoreWideErrorAssert = false;
+// Read and set by every thread that logs an error.
+std::atomic<bool> s_bIgnoreNarrowErrorAssert{false};
+std::atomic<bool> s_bIgnoreWideErrorAssert{false};
 
 bool IsBuiltinType(int type) { return type >= IMgrConsole::Null && type <= IMgrConsole::Remote; }
 
@@ -309,7 +310,7 @@ bool MgrConsole::GetAssertOnError() { return _bAssertOnError; }
 // outside it, so that a person answering the report holds up neither the
 // other logging threads nor the library's shutdown at exit.
 template <typename Formatting>
-void MgrConsole::PrintFormatted(IConsole::MessageKind kind, IConsole::VerbosityLevel level, bool& ignoreAlways,
+void MgrConsole::PrintFormatted(IConsole::MessageKind kind, IConsole::VerbosityLevel level, std::atomic<bool>& ignoreAlways,
                                 Formatting format)
 {
     MessageText text;
@@ -367,12 +368,15 @@ void MgrConsole::Dispatch(IConsole::MessageKind kind, IConsole::VerbosityLevel l
     }
 }
 
-void MgrConsole::AssertOnError(IConsole::VerbosityLevel level, const char* text, bool& ignoreAlways)
+void MgrConsole::AssertOnError(IConsole::VerbosityLevel level, const char* text, std::atomic<bool>& ignoreAlways)
 {
-    if (!_bAssertOnError || level != IConsole::Error || ignoreAlways)
+    if (!_bAssertOnError || level != IConsole::Error || ignoreAlways.load())
         return;
     const std::string message = std::string("Console received an `Error` message: ") + text;
-    RaiseAssert(ignoreAlways, "false", __LINE__, __FILE__, message.c_str());
+    bool ignored = false;
+    RaiseAssert(ignored, "false", __LINE__, __FILE__, message.c_str());
+    if (ignored)
+        ignoreAlways.store(true);
 }
 
 #define VEXIR_FORWARD_PRINT(path, kind, level)                                                                        \

@@ -63,7 +63,7 @@ private:
     static const std::size_t kBuiltinSlots = 5;
 
     template <typename Formatting>
-    void PrintFormatted(IConsole::MessageKind kind, IConsole::VerbosityLevel level, bool& ignoreAlways,
+    void PrintFormatted(IConsole::MessageKind kind, IConsole::VerbosityLevel level, std::atomic<bool>& ignoreAlways,
                         Formatting format);
     void PrintNarrow(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const char* format, va_list args);
     void PrintWide(IConsole::MessageKind kind, IConsole::VerbosityLevel level, const wchar_t* format, va_list args);
@@ -79,7 +79,7 @@ private:
     void TakeBuiltinConsole(ConsoleType type, std::vector<IConsole*>& leaving);
     void TakeAllConsoles(bool destroy, std::vector<IConsole*>& leaving);
     static void DeleteConsoles(std::vector<IConsole*>& consoles);
-    void AssertOnError(IConsole::VerbosityLevel level, const char* text, bool& ignoreAlways);
+    void AssertOnError(IConsole::VerbosityLevel level, const char* text, std::atomic<bool>& ignoreAlways);
     IUIConsoleInterface* UIInterface();
 
     // Who could want a message: any console at all, and one that takes every

@@ -411,5 +411,33 @@ TEST_F(MgrConsoleTest, ThreadsLogOnWhileAConsoleTakesItsTimeToGo)
     EXPECT_EQ(other->Texts(), std::vector<std::string>{"while the other goes"});
 }
 
+// Two threads logging errors with the error report on, answered Always: the
+// path's flag is shared by both, so the reports stop after at most one each.
+TEST_F(MgrConsoleTest, ThreadsReportingErrorsAtOnceShareTheAlwaysAnswer)
+{
+    struct Always : IAssertHandler {
+        std::atomic<int> reports{0};
+        int HandleAssert(const char*, int, const char*, const char*) override
+        {
+            ++reports;
+            return IgnoreAlways;
+        }
+    } handler;
+    IAssertHandler* previous = GetActiveAssertHandler();
+    SetActiveAssertHandler(&handler);
+    manager->SetAssertOnError(true);
+    std::vector<std::thread> loggers;
+    for (int t = 0; t < 2; ++t)
+        loggers.emplace_back([this] {
+            for (int i = 0; i < 500; ++i)
+                manager->PrintError(L"wide error %d", i);
+        });
+    for (std::thread& logger : loggers)
+        logger.join();
+    SetActiveAssertHandler(previous);
+    EXPECT_GE(handler.reports, 1);
+    EXPECT_LE(handler.reports, 2);
+}
+
 }  // namespace
 
