@@ -38,6 +38,7 @@ struct MemoryUsageState {
     Mutex lock;
     ManualTimer start;
     std::vector<MemoryUsageRecord> records;
+    unsigned long long restarts = 0;  // counts MemoryUsageLogEnable calls
     bool closed = false;
 };
 
@@ -147,6 +148,7 @@ void MemoryUsageLogEnable()
         return;
     log->start.Reset();
     log->records.clear();
+    ++log->restarts;
 }
 
 bool MemoryUsageLog(const char* task, int index)
@@ -166,13 +168,27 @@ bool MemoryUsageLog(const char* task, int index)
     return true;
 }
 
+// The file is opened and written without the log's lock, so that the threads
+// sampling meanwhile do not wait for a slow disk, a network file or a FIFO
+// nobody has opened yet; the records dumped are then taken out, and what was
+// logged meanwhile stays for the next dump.
 bool MemoryUsageLogDumpCSV(const char* path)
 {
     if (!s_bEnabled.load() || !path)
         return false;
-    OpenLog log;
-    if (!log)
-        return false;
+    std::vector<MemoryUsageRecord> records;
+    unsigned long long restarts = 0;
+    {
+        OpenLog log;
+        if (!log)
+            return false;
+        try {
+            records = log->records;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        restarts = log->restarts;
+    }
     // The path is UTF-8; the file manager's streams open it by its wide name
     // where the system wants one.
     std::FILE* stream = nullptr;
@@ -185,7 +201,7 @@ bool MemoryUsageLogDumpCSV(const char* path)
         return false;
     bool written = false;
     try {
-        written = WriteRecords(stream, log->records);
+        written = WriteRecords(stream, records);
     } catch (const std::bad_alloc&) {
         written = false;
     }
@@ -194,8 +210,12 @@ bool MemoryUsageLogDumpCSV(const char* path)
     // Only a dump that got through both has reached the file whole.
     written = std::fflush(stream) == 0 && !std::ferror(stream) && written;
     written = std::fclose(stream) == 0 && written;
-    if (written)
-        log->records.clear();
+    if (written) {
+        OpenLog log;
+        if (log && log->restarts == restarts)
+            log->records.erase(log->records.begin(),
+                               log->records.begin() + static_cast<std::ptrdiff_t>(records.size()));
+    }
     return written;
 }
 

@@ -9,10 +9,13 @@
 #include <fcntl.h>
 #include <dlfcn.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <iterator>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -188,6 +191,41 @@ TEST(SystemInfo, AStatmNumberReusedByTheHostIsNotRead)
     char text[64] = {};
     EXPECT_GT(pread(kept, text, sizeof text - 1, 0), 0) << "the host's file was closed";
     close(kept);
+}
+
+// A dump into a FIFO nobody has opened yet waits in its open; the threads
+// sampling meanwhile must not wait with it.
+TEST(MemoryUsageLogThreads, ADumpWaitingOnItsFileHoldsUpNoSampling)
+{
+    VexirTest::ScratchDirectory scratch;
+    const std::string fifo = scratch.Path("dump.csv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Vexir::MemoryUsageLogEnable();
+    // The dump opens its file for reading and writing, which does not wait for
+    // a reader on a FIFO; more than a pipe holds makes its writes wait instead.
+    const std::string task(200, 'x');
+    ASSERT_TRUE(Vexir::MemoryUsageLog("before", 0));
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_TRUE(Vexir::MemoryUsageLog(task.c_str(), i));
+    std::atomic<bool> dumped{false};
+    std::thread dumper([&] { dumped = Vexir::MemoryUsageLogDumpCSV(fifo.c_str()); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::atomic<bool> sampled{false};
+    std::thread sampler([&] {
+        for (int i = 0; i < 10; ++i)
+            Vexir::MemoryUsageLog("while dumping", i);
+        sampled = true;
+    });
+    for (int i = 0; i < 200 && !sampled; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const bool inTime = sampled;
+    std::ifstream reader(fifo);  // lets the dump go on
+    const std::string csv((std::istreambuf_iterator<char>(reader)), std::istreambuf_iterator<char>());
+    dumper.join();
+    sampler.join();
+    EXPECT_TRUE(inTime) << "sampling waited for the dump's file";
+    EXPECT_TRUE(dumped);
+    EXPECT_NE(csv.find("\"before\""), std::string::npos);
 }
 
 }  // namespace
