@@ -10,6 +10,9 @@ namespace {
 
 const int kAcceptPauseMilliseconds = 1000;
 const unsigned long long kRefusalNoticeMilliseconds = 1000;
+// A program short of descriptors often runs out again after each client it
+// could take; saying so once a minute, with a count, keeps the log readable.
+const unsigned long long kPauseNoticeMilliseconds = 60000;
 
 std::string SocketErrorText(int code)
 {
@@ -170,16 +173,28 @@ void ListenSocket::HandleInput()
         // taken: nothing is wrong with accepting itself.
         if (error == 10035 || error == 10004 || error == 10053 || error == 10054 || error == 10057)
             return;
-        if (!_bPauseReported)
+        const unsigned long long now = Milliseconds();
+        const bool newPause = !_bInPause;
+        _bInPause = true;
+        if (!newPause) {
+            // still the pause already reported or counted
+        } else if (_uPauseReportedAt == 0 || now - _uPauseReportedAt >= kPauseNoticeMilliseconds) {
+            std::string since;
+            if (_iPausesUnreported > 0)
+                since = " (" + std::to_string(_iPausesUnreported) + " more times since the last notice)";
             _manager.Notice("cannot accept clients now (" + SocketErrorText(error) +
-                            "); trying again when a client leaves, at least once a second");
-        _bPauseReported = true;
+                            "); trying again when a client leaves, at least once a second" + since);
+            _uPauseReportedAt = now;
+            _iPausesUnreported = 0;
+        } else {
+            ++_iPausesUnreported;
+        }
         _hPaused = _hSocket;
         _hSocket = kInvalidSocket;
         _uResumeAt = Milliseconds() + kAcceptPauseMilliseconds;
         return;
     }
-    _bPauseReported = false;
+    _bInPause = false;
     if (!MakeRoom()) {
         NetSocket refused(accepted, peer, nullptr, true);  // closes it
         _manager.Refused(peer);

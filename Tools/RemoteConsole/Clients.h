@@ -106,7 +106,9 @@ private:
     ClientManager& _manager;
     Vexir::Network::SocketHandle _hPaused = Vexir::Network::kInvalidSocket;
     unsigned long long _uResumeAt = 0;
-    bool _bPauseReported = false;
+    unsigned long long _uPauseReportedAt = 0;  // 0: not reported yet
+    int _iPausesUnreported = 0;
+    bool _bInPause = false;  // no client taken since accepting last failed
     int _iAccepted = 0;
 };
 
