@@ -273,6 +273,12 @@ public:
 /// is after the host's static destructors and exit handlers have run, so a
 /// host whose asset data needs its own globals releases its assets before its
 /// own exit. The first call is safe from any thread.
+///
+/// The assets are unloaded newest first, whatever their references, and
+/// deleted only once all are unloaded. Data that holds other assets (a
+/// material holding its textures) may give them back from its Release with
+/// IMgrAssets::ReleaseAsset: one that is still held is released as usual, one
+/// already unloaded by the teardown is left alone (false).
 VEXIR_API IMgrAssets* GetMgrAssets();
 
 }  // namespace Vexir

@@ -1,6 +1,9 @@
 #include "Assets/MgrAssets.h"
 
+#include <algorithm>
+#include <functional>
 #include <new>
+#include <utility>
 
 #include "Files/FileSystem.h"
 #include "Foundation/LibraryLifetime.h"
@@ -32,15 +35,38 @@ IMgrAssets* GetMgrAssets() { return s_manager.Get(); }
 
 void DestroyAssetManager() { s_manager.Destroy(); }
 
+// The host's code runs inside each unload: a material's data may give back
+// the textures it holds. So every asset leaves the tables before its data is
+// released, and none is deleted until all are unloaded, so that a release of
+// one already unloaded is known and ignored instead of reaching freed memory.
 MgrAssets::~MgrAssets()
 {
-    for (auto& entry : _mHashesByAsset) {
-        entry.first->Unload();
-        delete entry.first;
-    }
-    _mHashesByAsset.clear();
-    _mAssetsByHash.clear();
+    while (!_mHashesByAsset.empty())
+        UnloadNewestFirst();
+    for (IAsset* asset : _sUnloaded)
+        delete asset;
+    _sUnloaded.clear();
     _mSearchPaths.clear();
+}
+
+// Newest first: what an asset holds was most often made before it (a material
+// asks for its textures while it loads), and is then still whole when the
+// asset's data gives it back. The host's releases may take assets out of the
+// tables, or add new ones, as this goes.
+void MgrAssets::UnloadNewestFirst()
+{
+    std::vector<std::pair<unsigned long long, IAsset*>> bySerial;
+    for (const auto& entry : _mHashesByAsset)
+        bySerial.emplace_back(entry.second.serial, entry.first);
+    std::sort(bySerial.begin(), bySerial.end(), std::greater<>());
+    for (const auto& entry : bySerial) {
+        IAsset* asset = entry.second;
+        if (!_mHashesByAsset.count(asset))
+            continue;
+        Forget(asset);
+        _sUnloaded.insert(asset);
+        asset->Unload();
+    }
 }
 
 const std::vector<Path>* MgrAssets::SearchPathsOf(int type) const
@@ -107,7 +133,7 @@ IAsset* MgrAssets::GetAsset(const Path& path, int type, IAssetTranslator* transl
     if (!asset)
         return nullptr;
     _mAssetsByHash.emplace(path.Hash(), asset);
-    _mHashesByAsset.emplace(asset, Key{path.Hash(), path.AsString()});
+    _mHashesByAsset.emplace(asset, Key{path.Hash(), path.AsString(), _uNextSerial++});
     asset->AddRef();
     outcome = asset->GetStatus();
     return asset;
@@ -159,7 +185,7 @@ void MgrAssets::Forget(IAsset* asset)
 
 bool MgrAssets::ReleaseAsset(IAsset* asset)
 {
-    if (!asset)
+    if (!asset || _sUnloaded.count(asset))
         return false;
     asset->RemoveRef();
     if (asset->GetRefCount() != 0)
