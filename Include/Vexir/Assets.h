@@ -88,6 +88,10 @@ public:
     /// text type `size` counts the appended zero byte. `data` lives only during
     /// the call: copy what the result needs. The asset owns the returned object
     /// and calls its IAssetData::Release when it is done with it.
+    ///
+    /// An exception thrown here passes through IAsset::Load and
+    /// IMgrAssets::GetAsset to their caller, unchanged; the library keeps
+    /// nothing of that load (no bytes, no data, no asset in the manager).
     virtual IAssetData* Translate(const void* data, std::size_t size) = 0;
 };
 
@@ -145,7 +149,8 @@ public:
     ///
     /// Data held before is released first, whatever the outcome. True with
     /// status Loaded; false with InvalidPath, OutOfMemory, UnreadableFile,
-    /// InvalidCRC or TranslationFailed.
+    /// InvalidCRC or TranslationFailed. An exception from the translator
+    /// passes through, leaving TranslationFailed and no data.
     virtual bool Load(IAssetTranslator* translator) = 0;
     /// Releases the data: status Unloaded. Without data the status becomes
     /// Unknown.
@@ -244,7 +249,9 @@ public:
     /// held under another type it gives ConflictingType. A new one is looked
     /// for as FindFile describes (NotFoundOnSearchPath when no search directory
     /// gives one), then loaded with `translator` (null keeps the bytes raw).
-    /// Give each asset back with ReleaseAsset.
+    /// Give each asset back with ReleaseAsset. When a name that is not UTF-8,
+    /// or the translator, throws, the exception reaches the caller and the new
+    /// asset is gone with everything it had read.
     virtual IAsset* GetAsset(const Path& path, int type, IAssetTranslator* translator, IAsset::Status* status) = 0;
     /// GetAsset without a translator: the data is the file's bytes
     /// (AssetDataRaw).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -129,19 +130,27 @@ IAsset* MgrAssets::GetAsset(const Path& path, int type, IAssetTranslator* transl
         outcome = cached->GetStatus();
         return cached;
     }
-    IAsset* asset = Create(path, type, translator, outcome);
+    std::unique_ptr<IAsset> asset(Create(path, type, translator, outcome));
     if (!asset)
         return nullptr;
-    _mAssetsByHash.emplace(path.Hash(), asset);
-    _mHashesByAsset.emplace(asset, Key{path.Hash(), path.AsString(), _uNextSerial++});
+    // Both tables take the asset, or neither does.
+    const auto byHash = _mAssetsByHash.emplace(path.Hash(), asset.get());
+    try {
+        _mHashesByAsset.emplace(asset.get(), Key{path.Hash(), path.AsString(), _uNextSerial++});
+    } catch (...) {
+        _mAssetsByHash.erase(byHash);
+        throw;
+    }
     asset->AddRef();
     outcome = asset->GetStatus();
-    return asset;
+    return asset.release();
 }
 
+// The new asset, loaded; null with the reason in `status`. What throws (a path
+// that is not UTF-8, the host's translator) takes the asset with it.
 IAsset* MgrAssets::Create(const Path& path, int type, IAssetTranslator* translator, IAsset::Status& status)
 {
-    auto* asset = new (std::nothrow) Asset;
+    std::unique_ptr<Asset> asset(new (std::nothrow) Asset);
     if (!asset) {
         status = IAsset::OutOfMemory;
         return nullptr;
@@ -154,20 +163,17 @@ IAsset* MgrAssets::Create(const Path& path, int type, IAssetTranslator* translat
                 break;
         if (!initialised) {
             status = IAsset::NotFoundOnSearchPath;
-            delete asset;
             return nullptr;
         }
     } else if (!asset->Initialize(path, static_cast<unsigned>(type))) {
         status = asset->GetStatus();
-        delete asset;
         return nullptr;
     }
     if (!asset->Load(translator)) {
         status = asset->GetStatus();
-        delete asset;
         return nullptr;
     }
-    return asset;
+    return asset.release();
 }
 
 void MgrAssets::Forget(IAsset* asset)

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "AssetFiles.h"
+#include "LeakCheck.h"
 #include "ScratchDirectory.h"
 
 namespace {
@@ -131,6 +132,24 @@ TEST_F(AssetTest, TranslatorsGetTheBytesAndMayFail)
     EXPECT_EQ(asset.GetStatus(), IAsset::TranslationFailed);
     EXPECT_EQ(asset.GetData(), nullptr);
     EXPECT_TRUE(asset.Load(nullptr)) << "a failed step may be tried again";
+}
+
+// The host's exception from its translator passes through Load, which keeps
+// neither the file's bytes nor any data (the sanitizer build's leak checker
+// looks), and can be called again.
+TEST_F(AssetTest, ATranslatorsExceptionPassesThroughAndLeavesNothing)
+{
+    scratch.Write("large.bin", std::string(1 << 20, 'y'));
+    Asset asset;
+    ASSERT_TRUE(asset.Initialize(At("large.bin"), 2));
+    ASSERT_TRUE(asset.Load(nullptr));
+    VexirTest::ThrowingTranslator translator;
+    EXPECT_THROW(asset.Load(&translator), std::runtime_error);
+    EXPECT_EQ(asset.GetStatus(), IAsset::TranslationFailed);
+    EXPECT_EQ(asset.GetData(), nullptr);
+    EXPECT_FALSE(VexirTest::LeaksFound());
+    ASSERT_TRUE(asset.Load(nullptr));
+    EXPECT_EQ(asset.GetDataSize(), 1u << 20);
 }
 
 TEST_F(AssetTest, UnloadAndReferences)

@@ -1,4 +1,5 @@
 #include <Vexir/Assets.h>
+#include <Vexir/Utf8Util.h>
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "AssetFiles.h"
+#include "LeakCheck.h"
 #include "ScratchDirectory.h"
 
 namespace {
@@ -167,6 +169,29 @@ TEST_F(MgrAssetsTest, ReleasingAnAssetTheManagerDidNotMakeDeletesIt)
     stranger->AddRef();
     EXPECT_FALSE(assets->ReleaseAsset(stranger));
     EXPECT_FALSE(assets->ReleaseAsset(static_cast<IAsset*>(nullptr)));
+}
+
+// A name that is not UTF-8 throws out of GetAsset, and so does the host's
+// own exception from its translator: either way nothing is left behind (no
+// asset, no file bytes; the sanitizer build's leak checker looks), and nothing
+// is held under the name.
+TEST_F(MgrAssetsTest, ExceptionsLeaveNothingBehind)
+{
+    EXPECT_THROW(assets->GetAsset(Path("bad\xC3\x28.bin"), 2, &status), utf8util::utf8_conversion_error);
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path() + "/"), 3));
+    EXPECT_THROW(assets->GetAsset(Path("bad\xC3\x28.bin"), 3, &status), utf8util::utf8_conversion_error);
+
+    scratch.Write("large.bin", std::string(1 << 20, 'x'));
+    const Path large(scratch.Path("large.bin"));
+    VexirTest::ThrowingTranslator translator;
+    EXPECT_THROW(assets->GetAsset(large, 2, &translator, &status), std::runtime_error);
+    EXPECT_FALSE(assets->ReleaseAsset(large)) << "nothing is held under the name";
+    IAsset* asset = assets->GetAsset(large, 2, &status);
+    ASSERT_NE(asset, nullptr);
+    EXPECT_EQ(asset->GetRefCount(), 1u);
+    EXPECT_EQ(asset->GetDataSize(), 1u << 20);
+    assets->ReleaseAsset(asset);
+    EXPECT_FALSE(VexirTest::LeaksFound());
 }
 
 }  // namespace
