@@ -113,7 +113,7 @@ public:
         InvalidFileFormat = 5,         ///< The type is none of 1 to 4: there is no way to read it.
         InvalidEncryptionScheme = 6,   ///< The header names a scrambling scheme other than 0.
         InvalidCRC = 7,                ///< The payload does not match the header's MD5 digest.
-        UnreadableFile = 8,            ///< The file cannot be queried, opened or read whole, or its size has changed since Initialize.
+        UnreadableFile = 8,            ///< The path names no regular file (a directory, a pipe), or the file cannot be queried, opened or read whole, or it has changed since Initialize.
         OutOfMemory = 9,               ///< No memory for the file's bytes (or, in the manager, for the asset).
         ReferenceUnderflow = 10,       ///< RemoveRef found no reference left.
         NotFoundOnSearchPath = 11,     ///< The manager could initialize the asset under none of its type's search directories.
@@ -235,7 +235,8 @@ public:
     virtual ~IMgrAssets() = default;
     /// Where the path is found: an absolute path, or one whose type has no
     /// search directories, as it stands; otherwise under each search directory
-    /// in turn, the first where it exists. Files and directories both count.
+    /// in turn, the first where it exists. Only a regular file counts: a
+    /// directory, a pipe or a device is never an asset file.
     ///
     /// Writes the path found to `resolved` unless that is null. False for an
     /// invalid path or when nothing is found. GetAsset looks alike but takes

@@ -159,7 +159,7 @@ bool Asset::Initialize(const Path& path, unsigned type)
     if (type == 0)
         return Fail(InvalidType);
     unsigned long long fileSize = 0;
-    if (!QuerySize(path.AsChar(), fileSize))
+    if (!QueryFileSize(path.AsChar(), fileSize))
         return Fail(UnreadableFile);
     _uScheme = kNoHeader;
     _uSize = fileSize;

@@ -15,10 +15,12 @@ namespace {
 
 LibrarySingleton<MgrAssets> s_manager;
 
+// An asset file is a regular file: a directory is never one, and a pipe
+// would hold a load in its open.
 bool Exists(const Path& path)
 {
     unsigned long long size = 0;
-    return QuerySize(path.AsChar(), size);
+    return QueryFileSize(path.AsChar(), size);
 }
 
 // The search directory with the requested path on it. Concatenate refuses a

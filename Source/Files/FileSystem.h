@@ -15,9 +15,10 @@ std::FILE* OpenStream(const char* path, unsigned mode);
 long long TellStream(std::FILE* stream);
 bool SeekStream(std::FILE* stream, long long offset, int whence);
 
-// The size of a file (or whatever the path names); false when it cannot be
-// queried. Malformed UTF-8 throws utf8_conversion_error.
-bool QuerySize(const char* path, unsigned long long& size);
+// The size of a regular file; false when the path names none (a directory, a
+// pipe or a device is no file to read whole) or it cannot be queried.
+// Malformed UTF-8 throws utf8_conversion_error.
+bool QueryFileSize(const char* path, unsigned long long& size);
 
 bool IsRegularFile(const char* path);
 bool IsDirectoryPath(const char* path);

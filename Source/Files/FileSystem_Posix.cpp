@@ -46,11 +46,11 @@ bool SeekStream(std::FILE* stream, long long offset, int whence)
     return fseeko(stream, static_cast<off_t>(offset), whence) == 0;
 }
 
-bool QuerySize(const char* path, unsigned long long& size)
+bool QueryFileSize(const char* path, unsigned long long& size)
 {
     utf8util::Utf8ToUtf16(path);
     struct stat info;
-    if (!path || stat(path, &info) != 0)
+    if (!path || stat(path, &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     size = static_cast<unsigned long long>(info.st_size);
     return true;

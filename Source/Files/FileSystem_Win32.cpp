@@ -61,11 +61,11 @@ long long TellStream(std::FILE* stream) { return _ftelli64(stream); }
 
 bool SeekStream(std::FILE* stream, long long offset, int whence) { return _fseeki64(stream, offset, whence) == 0; }
 
-bool QuerySize(const char* path, unsigned long long& size)
+bool QueryFileSize(const char* path, unsigned long long& size)
 {
     const std::wstring wide = utf8util::Utf8ToUtf16(path);
     struct _stat64 info;
-    if (!path || _wstat64(wide.c_str(), &info) != 0)
+    if (!path || _wstat64(wide.c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)
         return false;
     size = static_cast<unsigned long long>(info.st_size);
     return true;

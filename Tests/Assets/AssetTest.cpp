@@ -105,7 +105,8 @@ TEST_F(AssetTest, DamagedFilesReportTheirFault)
     EXPECT_EQ(Data(plain), otherTag);
     EXPECT_EQ(Open(shortFile, "short.dat", 2), IAsset::Loaded) << "shorter than a header: plain";
     EXPECT_EQ(Open(missing, "missing.dat", 2), IAsset::UnreadableFile);
-    EXPECT_EQ(Open(directory, "", 2), IAsset::UnreadableFile) << "a directory is no asset";
+    EXPECT_FALSE(directory.Initialize(Path(scratch.Path()), 2)) << "a directory is no asset";
+    EXPECT_EQ(directory.GetStatus(), IAsset::UnreadableFile);
     EXPECT_EQ(Open(typeZero, "tag.dat", 0), IAsset::InvalidType);
     EXPECT_EQ(Open(typeSeven, "tag.dat", 7), IAsset::InvalidFileFormat);
     EXPECT_EQ(Open(typeSevenMissing, "missing.dat", 7), IAsset::UnreadableFile);

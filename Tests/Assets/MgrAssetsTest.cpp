@@ -143,7 +143,8 @@ TEST_F(MgrAssetsTest, AbsolutePathsAndTypesWithoutDirectoriesStandAsTheyAre)
     std::filesystem::current_path(previous);
     EXPECT_TRUE(found);
     EXPECT_EQ(resolved.AsString(), "abs.txt");
-    EXPECT_TRUE(assets->FindFile(Path(scratch.Path()), 999, &resolved)) << "directories count";
+    EXPECT_FALSE(assets->FindFile(Path(scratch.Path()), 999, &resolved)) << "a directory is no asset file";
+    EXPECT_FALSE(assets->FindFile(Path(scratch.Path() + "/"), 999, &resolved));
     EXPECT_FALSE(assets->FindFile(Path("../x"), textType, nullptr));
     EXPECT_EQ(assets->GetAsset(Path("../x"), textType, &status), nullptr);
     EXPECT_EQ(status, IAsset::InvalidPath);
