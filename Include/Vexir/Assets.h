@@ -265,13 +265,18 @@ public:
     /// Drops one reference of the asset held under that path, as
     /// ReleaseAsset(IAsset*) does; false when no asset is held under it.
     virtual bool ReleaseAsset(const Path& path) = 0;
-    /// Appends a search directory for a type (not 0: false). The directory is
-    /// stored unchecked. Give it a closing separator ("data/tex/"): a path with
-    /// a file name part is tried as it stands, without the asset's path.
+    /// Appends a search directory for a type (not 0: false). The path names a
+    /// directory, with a closing separator or without: "data/tex" is
+    /// "data/tex/". An invalid path is refused (false, nothing added): a text
+    /// that Path refused keeps only what came before its fault, its parent or
+    /// nothing, where the wrong file would be found; a colon inside a name
+    /// ("a:b"), quotes around the directory and a leading ".." are refused so.
     virtual bool AddSearchPath(const Path& directory, int type) = 0;
-    /// Appends the directories of a ";"-separated list. Empty entries are
-    /// skipped, and an entry without a closing separator is given one. False
-    /// for type 0 or a list without an entry.
+    /// Appends the directories of a ";"-separated list (";", not the ":" of
+    /// Unix shells, whose "a:b" is one refused entry). Empty entries are
+    /// skipped, and an entry without a closing separator is given one. False,
+    /// adding nothing, for type 0, a list without an entry, and a list with an
+    /// entry AddSearchPath would refuse.
     virtual bool AddSearchPaths(const std::string& list, int type) = 0;
 };
 

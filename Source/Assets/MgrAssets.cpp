@@ -23,13 +23,26 @@ bool Exists(const Path& path)
     return QueryFileSize(path.AsChar(), size);
 }
 
-// The search directory with the requested path on it. Concatenate refuses a
-// directory entry that has a file name part; that entry is then tried as it is.
-Path Under(const Path& directory, const Path& relative)
+// The search directory with the requested path on it; false when Concatenate
+// refuses them.
+bool Under(const Path& directory, const Path& relative, Path& candidate)
 {
-    Path candidate = directory;
-    candidate.Concatenate(relative);
-    return candidate;
+    candidate = directory;
+    return candidate.Concatenate(relative);
+}
+
+// A search directory given with a last name and no closing separator ("data")
+// is the directory of that name, as the list form reads it ("data/"). The
+// name moves into the directories through Concatenate, which keeps the
+// stored directories as they are (a leading "./.." included).
+Path AsDirectory(const Path& path)
+{
+    if (path.IsDirectory())
+        return path;
+    Path directory = path;
+    directory.SetFilename("");
+    directory.Concatenate(Path(path.Filename() + "/"));
+    return directory;
 }
 
 }  // namespace
@@ -90,9 +103,9 @@ bool MgrAssets::FindFile(const Path& path, int type, Path* resolved)
             resolved->Set(path.AsString());
         return true;
     }
+    Path candidate;
     for (const Path& directory : *directories) {
-        const Path candidate = Under(directory, path);
-        if (Exists(candidate)) {
+        if (Under(directory, path, candidate) && Exists(candidate)) {
             if (resolved)
                 resolved->Set(candidate.AsString());
             return true;
@@ -158,11 +171,16 @@ IAsset* MgrAssets::Create(const Path& path, int type, IAssetTranslator* translat
         return nullptr;
     }
     const std::vector<Path>* directories = SearchPathsOf(type);
-    bool initialised = false;
     if (path.IsRelative() && directories) {
-        for (const Path& directory : *directories)
-            if ((initialised = asset->Initialize(Under(directory, path), static_cast<unsigned>(type))))
+        // The first directory where the asset initializes.
+        bool initialised = false;
+        Path candidate;
+        for (const Path& directory : *directories) {
+            if (!Under(directory, path, candidate))
+                continue;
+            if ((initialised = asset->Initialize(candidate, static_cast<unsigned>(type))))
                 break;
+        }
         if (!initialised) {
             status = IAsset::NotFoundOnSearchPath;
             return nullptr;
@@ -212,11 +230,13 @@ bool MgrAssets::ReleaseAsset(const Path& path)
     return asset && ReleaseAsset(asset);
 }
 
+// A refused directory keeps only what was read before its fault, its parent
+// or nothing at all, where the wrong file would be found: it is not added.
 bool MgrAssets::AddSearchPath(const Path& directory, int type)
 {
-    if (type == 0)
+    if (type == 0 || !directory.IsValid())
         return false;
-    _mSearchPaths[type].push_back(directory);
+    _mSearchPaths[type].push_back(AsDirectory(directory));
     return true;
 }
 
@@ -234,11 +254,18 @@ bool MgrAssets::AddSearchPaths(const std::string& list, int type)
     }
     if (pieces.empty())
         return false;
+    // All of the list or none of it, so that a caller told false knows what
+    // the manager searches.
+    std::vector<Path> directories;
     for (std::string& piece : pieces) {
         if (piece.back() != '/' && piece.back() != '\\')
             piece.push_back('\\');
-        AddSearchPath(Path(piece), type);
+        directories.emplace_back(piece);
+        if (!directories.back().IsValid())
+            return false;
     }
+    for (const Path& directory : directories)
+        AddSearchPath(directory, type);
     return true;
 }
 

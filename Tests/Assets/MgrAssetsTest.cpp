@@ -164,6 +164,59 @@ TEST_F(MgrAssetsTest, SearchListsSplitAtSemicolons)
     EXPECT_EQ(found.AsString(), scratch.Path("b/only-in-b.bin"));
 }
 
+// A directory that Path refuses keeps only what was read before the fault,
+// its parent or nothing (the current directory), where the wrong file would
+// load: a colon in a name (legal on Linux), quotes around it, a list written
+// with colons as Unix shells write them. None of them is added.
+TEST_F(MgrAssetsTest, RefusedSearchDirectoriesAreNotAdded)
+{
+    const int textType4 = 4;  // no other test searches for this type
+    MakeDirectory("right");
+    scratch.Write("model.bin", "the wrong file");
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path("right") + "/"), textType4));
+    const std::string refused[] = {scratch.Path("a:b"), "\"" + scratch.Path("right") + "\"",
+                                   scratch.Path("one") + ":" + scratch.Path("two")};
+    for (const std::string& entry : refused) {
+        SCOPED_TRACE(entry);
+        EXPECT_FALSE(assets->AddSearchPath(Path(entry + "/"), textType4));
+        EXPECT_FALSE(assets->AddSearchPath(Path(entry), textType4));
+        EXPECT_FALSE(assets->AddSearchPaths(entry, textType4));
+        EXPECT_FALSE(assets->AddSearchPaths(scratch.Path() + ";" + entry, textType4)) << "all of a list, or nothing";
+    }
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::u8path(scratch.Path()));
+    Path found;
+    const bool foundAnywhere = assets->FindFile(Path("model.bin"), textType4, &found);
+    IAsset* wrong = assets->GetAsset(Path("model.bin"), textType4, &status);
+    std::filesystem::current_path(previous);
+    EXPECT_FALSE(foundAnywhere) << found.AsString();
+    EXPECT_EQ(wrong, nullptr);
+    EXPECT_EQ(status, IAsset::NotFoundOnSearchPath);
+    if (wrong)
+        assets->ReleaseAsset(wrong);
+}
+
+// A search directory is a directory, with a closing separator or without, as
+// the list form has always read it; the directory itself is never the file.
+TEST_F(MgrAssetsTest, ASearchDirectoryNeedsNoClosingSeparator)
+{
+    MakeDirectory("bare");
+    scratch.Write("bare/in-bare.bin", "found in bare");
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path("bare")), 2));
+    Path found;
+    ASSERT_TRUE(assets->FindFile(Path("in-bare.bin"), 2, &found));
+    EXPECT_EQ(found.AsString(), scratch.Path("bare/in-bare.bin"));
+    IAsset* asset = assets->GetAsset(Path("in-bare.bin"), 2, &status);
+    ASSERT_NE(asset, nullptr) << IAsset::StatusString(status);
+    EXPECT_EQ(std::string(static_cast<char*>(asset->GetDataPtr()), asset->GetDataSize()), "found in bare");
+    assets->ReleaseAsset(asset);
+    // "./" climbs nowhere; a directory made of its parent and a name keeps both.
+    ASSERT_TRUE(assets->AddSearchPath(Path("./"), type));
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path("bare/../bare")), type));
+    EXPECT_TRUE(assets->FindFile(Path("in-bare.bin"), type, &found));
+    EXPECT_EQ(found.AsString(), scratch.Path("bare/in-bare.bin"));
+}
+
 TEST_F(MgrAssetsTest, ReleasingAnAssetTheManagerDidNotMakeDeletesIt)
 {
     auto* stranger = new Asset;
