@@ -18,8 +18,16 @@
 /// A file without both the magic and the tag, and every file shorter than 24
 /// bytes, is plain: its whole content is the payload. Sizes are 64-bit.
 ///
-/// Types 1 and 4 load as text (one zero byte appended and counted), 2 and 3 as
-/// binary; type 0 is refused, any other type is not a supported format.
+/// Asset types: the library knows four kinds, which differ only in how the
+/// bytes are read; what each stands for beyond that is the host's choice.
+///
+/// @verbatim
+///   type  read as
+///   1, 4  text: one zero byte appended after the content, and counted
+///   2, 3  binary: the content exactly
+///   0     refused: InvalidType
+///   5...  no kind the library reads: InvalidFileFormat once the file is found
+/// @endverbatim
 ///
 /// Malformed UTF-8 in a path throws utf8util::utf8_conversion_error (from
 /// Vexir::IAsset::Initialize, Vexir::IAsset::Load, Vexir::ReadAssetFileHeader,
@@ -110,7 +118,7 @@ public:
         Loaded = 2,                    ///< The data is in memory.
         InvalidPath = 3,               ///< The path is not valid, or Load came before a successful Initialize.
         InvalidType = 4,               ///< The type is 0.
-        InvalidFileFormat = 5,         ///< The type is none of 1 to 4: there is no way to read it.
+        InvalidFileFormat = 5,         ///< The file is there, but its type is none of the kinds 1 to 4: there is no way to read it.
         InvalidEncryptionScheme = 6,   ///< The header names a scrambling scheme other than 0.
         InvalidCRC = 7,                ///< The payload does not match the header's MD5 digest.
         UnreadableFile = 8,            ///< The path names no regular file (a directory, a pipe), or the file cannot be queried, opened or read whole, or it has changed since Initialize.
@@ -249,7 +257,9 @@ public:
     /// An asset held already is shared as it is (`translator` is not used);
     /// held under another type it gives ConflictingType. A new one is looked
     /// for as FindFile describes (NotFoundOnSearchPath when no search directory
-    /// gives one), then loaded with `translator` (null keeps the bytes raw).
+    /// gives one; InvalidFileFormat, ending the search, when one holds the
+    /// file but the type is no kind the library reads), then loaded with
+    /// `translator` (null keeps the bytes raw).
     /// Give each asset back with ReleaseAsset. When a name that is not UTF-8,
     /// or the translator, throws, the exception reaches the caller and the new
     /// asset is gone with everything it had read.

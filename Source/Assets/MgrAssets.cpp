@@ -172,7 +172,9 @@ IAsset* MgrAssets::Create(const Path& path, int type, IAssetTranslator* translat
     }
     const std::vector<Path>* directories = SearchPathsOf(type);
     if (path.IsRelative() && directories) {
-        // The first directory where the asset initializes.
+        // The first directory where the asset initializes. A file found in a
+        // type the library cannot read ends the search: every directory would
+        // say the same, and "not found" would hide why.
         bool initialised = false;
         Path candidate;
         for (const Path& directory : *directories) {
@@ -180,6 +182,10 @@ IAsset* MgrAssets::Create(const Path& path, int type, IAssetTranslator* translat
                 continue;
             if ((initialised = asset->Initialize(candidate, static_cast<unsigned>(type))))
                 break;
+            if (asset->GetStatus() == IAsset::InvalidFileFormat) {
+                status = IAsset::InvalidFileFormat;
+                return nullptr;
+            }
         }
         if (!initialised) {
             status = IAsset::NotFoundOnSearchPath;

@@ -217,6 +217,21 @@ TEST_F(MgrAssetsTest, ASearchDirectoryNeedsNoClosingSeparator)
     EXPECT_EQ(found.AsString(), scratch.Path("bare/in-bare.bin"));
 }
 
+// The type is checked where the file is found: a file that is there in a type
+// the library cannot read is not "not found".
+TEST_F(MgrAssetsTest, ATypeThatIsNoKindOfAssetSaysSo)
+{
+    MakeDirectory("kinds");
+    scratch.Write("kinds/thing.dat", "bytes");
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path("kinds") + "/"), type));
+    EXPECT_EQ(assets->GetAsset(Path("thing.dat"), type, &status), nullptr);
+    EXPECT_EQ(status, IAsset::InvalidFileFormat);
+    EXPECT_EQ(assets->GetAsset(Path("absent.dat"), type, &status), nullptr);
+    EXPECT_EQ(status, IAsset::NotFoundOnSearchPath);
+    EXPECT_EQ(assets->GetAsset(Path(scratch.Path("kinds/thing.dat")), type, &status), nullptr);
+    EXPECT_EQ(status, IAsset::InvalidFileFormat);
+}
+
 TEST_F(MgrAssetsTest, ReleasingAnAssetTheManagerDidNotMakeDeletesIt)
 {
     auto* stranger = new Asset;
