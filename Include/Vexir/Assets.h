@@ -151,9 +151,10 @@ public:
     /// The loaded data's pointer, or null when nothing is loaded.
     virtual void* GetDataPtr() = 0;
     /// Reads, unscrambles and verifies the file, then hands the bytes to the
-    /// translator, or keeps them raw (AssetDataRaw) without one. A file whose
-    /// size is no longer what Initialize found (cut short or grown since) is not
-    /// read: UnreadableFile, until Initialize looks at it again.
+    /// translator, or keeps them raw (AssetDataRaw) without one. A file that is
+    /// no longer what Initialize found (cut short or grown since, or of the
+    /// same size but with a header gained, lost or of another scheme) is not
+    /// loaded: UnreadableFile, until Initialize looks at it again.
     ///
     /// Data held before is released first, whatever the outcome. True with
     /// status Loaded; false with InvalidPath, OutOfMemory, UnreadableFile,

@@ -82,6 +82,13 @@ IAsset::Status ReadPayload(const Path& path, unsigned scheme, bool text, unsigne
         if (read != wanted || file.Read(&beyond, 1) != 0)
             return IAsset::UnreadableFile;
     }
+    // Nor is one of the same size that gained or lost its header, or changed
+    // its scheme: its bytes would be taken for a payload they are not.
+    if (scheme == kNoHeader && read >= sizeof header)
+        std::memcpy(&header, buffer, sizeof header);
+    const bool headed = (scheme != kNoHeader || read >= sizeof header) && IsHeader(header);
+    if (headed != (scheme != kNoHeader) || (headed && header.scheme != scheme))
+        return IAsset::UnreadableFile;
     if (scheme != kNoHeader) {
         Encryption::Decrypt(static_cast<Encryption::Scheme>(scheme), buffer, read);
         unsigned char digest[16];

@@ -257,6 +257,33 @@ TEST_F(AssetTest, AFileThatChangedSizeSinceInitializeFails)
     }
 }
 
+// Nor is a file of the same size that gained or lost its header: a plain file
+// replaced by a headed one would load its header and scrambled bytes as the
+// payload, unverified.
+TEST_F(AssetTest, AFileThatGainedOrLostItsHeaderSinceInitializeFails)
+{
+    const std::string headed = HeadedFile("the payload of it");
+    const std::string plain(headed.size(), 'p');
+    std::string otherScheme = headed;
+    otherScheme[4] = 1;
+    const std::pair<std::string, std::string> changes[] = {{plain, headed}, {headed, plain}, {headed, otherScheme}};
+    for (const auto& [before, after] : changes) {
+        for (unsigned type : {2u, 4u}) {
+            SCOPED_TRACE(testing::Message() << "type " << type << ": " << before.substr(0, 8) << " became "
+                                            << after.substr(0, 8));
+            scratch.Write("swapped.dat", before);
+            Asset asset;
+            ASSERT_TRUE(asset.Initialize(At("swapped.dat"), type));
+            scratch.Write("swapped.dat", after);
+            EXPECT_FALSE(asset.Load(nullptr));
+            EXPECT_EQ(asset.GetStatus(), IAsset::UnreadableFile);
+            EXPECT_EQ(asset.GetData(), nullptr);
+            scratch.Write("swapped.dat", before);
+            EXPECT_TRUE(asset.Load(nullptr)) << "the file as it was examined loads";
+        }
+    }
+}
+
 // Loads while another thread keeps cutting the file short, growing it and
 // writing it again in place (never through an empty file, which would itself
 // be a valid asset): each load either fails or holds the whole payload, and
