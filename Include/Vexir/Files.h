@@ -156,9 +156,11 @@ public:
     virtual bool CloseAll() = 0;
     /// The whole file in a buffer from FreeFileData, one zero byte longer when
     /// `terminate` is set (and counted in *size). Null when it cannot be read.
-    /// `size` may be null. A name that is open already is read through its
-    /// shared object, from the start, and its position is kept. A failed Open
-    /// leaves its code in GetLastErrorCode; malformed UTF-8 throws as Open does.
+    /// `size` may be null. The bytes are the file's as they are, whatever the
+    /// mode: a name that is open already is read through its shared object,
+    /// from the start and as bytes even when it was opened as text, and its
+    /// position and mode are kept. A failed Open leaves its code in
+    /// GetLastErrorCode; malformed UTF-8 throws as Open does.
     virtual unsigned char* LoadFile(const char* path, std::size_t* size, bool terminate) = 0;
     /// Frees a buffer that LoadFile returned; null is allowed.
     virtual void FreeFileData(unsigned char* data) = 0;

@@ -13,6 +13,12 @@ namespace Vexir {
 // (a directory is not a file). Malformed UTF-8 throws utf8_conversion_error.
 std::FILE* OpenStream(const char* path, unsigned mode);
 long long TellStream(std::FILE* stream);
+// Makes a stream read bytes as they are (a Windows text stream would turn CRLF
+// into LF and stop at a Ctrl-Z), returning how it read before; its buffer must
+// be empty (just after a seek). RestoreReading puts that back, again with an
+// empty buffer. Linux has no text mode: both do nothing.
+int ReadBytesUnchanged(std::FILE* stream);
+void RestoreReading(std::FILE* stream, int previous);
 bool SeekStream(std::FILE* stream, long long offset, int whence);
 
 // The size of a regular file; false when the path names none (a directory, a

@@ -41,6 +41,10 @@ std::FILE* OpenStream(const char* path, unsigned mode)
 
 long long TellStream(std::FILE* stream) { return static_cast<long long>(ftello(stream)); }
 
+int ReadBytesUnchanged(std::FILE*) { return 0; }
+
+void RestoreReading(std::FILE*, int) {}
+
 bool SeekStream(std::FILE* stream, long long offset, int whence)
 {
     return fseeko(stream, static_cast<off_t>(offset), whence) == 0;

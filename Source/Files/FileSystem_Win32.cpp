@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -58,6 +59,14 @@ std::FILE* OpenStream(const char* path, unsigned mode)
 }
 
 long long TellStream(std::FILE* stream) { return _ftelli64(stream); }
+
+int ReadBytesUnchanged(std::FILE* stream) { return stream ? _setmode(_fileno(stream), _O_BINARY) : -1; }
+
+void RestoreReading(std::FILE* stream, int previous)
+{
+    if (stream && previous != -1 && previous != _O_BINARY)
+        _setmode(_fileno(stream), previous);
+}
 
 bool SeekStream(std::FILE* stream, long long offset, int whence) { return _fseeki64(stream, offset, whence) == 0; }
 

@@ -167,6 +167,30 @@ TEST_F(MgrFilesTest, LoadFileOfAnOpenFileReadsFromTheStart)
     EXPECT_EQ(writer->Tell(), 2) << "the other holder's position is kept";
 }
 
+// A whole-file load reads bytes, also through an object the host opened as
+// text: on Windows such a stream turns CRLF into LF and stops at a Ctrl-Z, so a
+// 9-byte file read 5 bytes. The host's stream reads text again afterwards.
+TEST_F(MgrFilesTest, LoadFileReadsBytesThroughATextObject)
+{
+    const std::string bytes("ab\r\ncd\x1A" "ef", 9);
+    scratch.Write("text.txt", bytes);
+    IFileObj* text = files->Open(scratch.Path("text.txt"), IMgrFiles::ReadText);
+    ASSERT_NE(text, nullptr);
+    char line[16];
+    ASSERT_TRUE(text->ReadLine(line, sizeof line));
+    const std::string firstLine = line;
+    ASSERT_TRUE(text->Seek(0, 1));
+    std::size_t size = 0;
+    unsigned char* data = files->LoadFile(scratch.Path("text.txt").c_str(), &size, true);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), bytes + '\0');
+    files->FreeFileData(data);
+    EXPECT_EQ(text->Tell(), 0);
+    ASSERT_TRUE(text->ReadLine(line, sizeof line));
+    EXPECT_EQ(std::string(line), firstLine) << "the host's stream reads as it did";
+    files->Close(text);
+}
+
 // Sizes and positions past 2 GiB, on a sparse file.
 TEST_F(MgrFilesTest, LargeFilesKeepTheirTrueSize)
 {
