@@ -28,7 +28,8 @@ bool QueryFileSize(const char* path, unsigned long long& size);
 
 bool IsRegularFile(const char* path);
 bool IsDirectoryPath(const char* path);
-// Appends the plain files of the directory; false when it cannot be searched.
+// Appends the plain files of the directory, in no order, leaving out names
+// that have no UTF-8 form; false when it cannot be searched.
 bool ListPlainFiles(const std::string& directory, std::vector<std::string>& names);
 // Reports an allocation failure through the thread's system error code.
 void SetOutOfMemoryError();

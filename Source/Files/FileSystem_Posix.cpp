@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace Vexir {
@@ -17,10 +16,23 @@ namespace {
 
 const char* const kModeTexts[] = {"rb", "w+b", "r", "w+"};
 
+// Names cross the interface as UTF-8: one that is not names nothing, as on
+// Windows, where it could not be converted.
+bool IsUtf8(const std::string& text)
+{
+    try {
+        utf8util::Utf8ToUtf16(text);
+        return true;
+    } catch (const utf8util::utf8_conversion_error&) {
+        return false;
+    }
+}
+
 bool StatIs(const char* path, mode_t kind)
 {
     struct stat info;
-    return path && access(path, F_OK) == 0 && stat(path, &info) == 0 && (info.st_mode & S_IFMT) == kind;
+    return path && IsUtf8(path) && access(path, F_OK) == 0 && stat(path, &info) == 0 &&
+           (info.st_mode & S_IFMT) == kind;
 }
 
 }  // namespace
@@ -70,17 +82,14 @@ bool ListPlainFiles(const std::string& directory, std::vector<std::string>& name
     DIR* folder = opendir(directory.c_str());
     if (!folder)
         return false;
-    std::vector<std::string> found;
     while (const dirent* entry = readdir(folder)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
         if (IsRegularFile((directory + "/" + name).c_str()))
-            found.push_back(name);
+            names.push_back(name);
     }
     closedir(folder);
-    std::sort(found.begin(), found.end());
-    names.insert(names.end(), found.begin(), found.end());
     return true;
 }
 

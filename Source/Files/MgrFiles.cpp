@@ -1,5 +1,6 @@
 #include "Files/MgrFiles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -58,7 +59,13 @@ bool MgrFiles::ListFiles(const std::string& directory, std::vector<std::string>&
 {
     // An empty name is the current directory on every platform (Windows would
     // read "\\*" as the drive's root).
-    return ListPlainFiles(directory.empty() ? std::string(".") : directory, names);
+    std::vector<std::string> found;
+    if (!ListPlainFiles(directory.empty() ? std::string(".") : directory, found))
+        return false;
+    // One order on every platform, whatever the file system's: by bytes.
+    std::sort(found.begin(), found.end());
+    names.insert(names.end(), found.begin(), found.end());
+    return true;
 }
 
 IFileObj* MgrFiles::Open(const std::string& path, unsigned mode) { return Open(path.c_str(), mode); }
