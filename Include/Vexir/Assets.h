@@ -21,13 +21,13 @@
 /// Asset types: the library knows four kinds, which differ only in how the
 /// bytes are read; what each stands for beyond that is the host's choice.
 ///
-/// @verbatim
+/// @code{.unparsed}
 ///   type  read as
 ///   1, 4  text: one zero byte appended after the content, and counted
 ///   2, 3  binary: the content exactly
 ///   0     refused: InvalidType
 ///   5...  no kind the library reads: InvalidFileFormat once the file is found
-/// @endverbatim
+/// @endcode
 ///
 /// Malformed UTF-8 in a path throws utf8util::utf8_conversion_error (from
 /// Vexir::IAsset::Initialize, Vexir::IAsset::Load, Vexir::ReadAssetFileHeader,
