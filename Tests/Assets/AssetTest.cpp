@@ -303,16 +303,23 @@ TEST_F(AssetTest, ThreadsLoadingAFileBeingRewrittenGetAllOrNothing)
             std::filesystem::resize_file(path, file.size() + 4);
             std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).write(file.data(), file.size());
             std::filesystem::resize_file(path, file.size());
-            paused = pause.load();
-            while (pause && !done)
-                std::this_thread::yield();
-            paused = false;
+            // Says it has paused only once it has seen the request: had it
+            // said what it read before the request came, each would wait for
+            // the other.
+            if (pause) {
+                paused = true;
+                while (pause && !done)
+                    std::this_thread::yield();
+                paused = false;
+            }
         }
     });
     int loaded = 0, wrong = 0, failedWhole = 0;
     for (int round = 1; round <= 300; ++round) {
         const bool whole = round % 50 == 0;
         if (whole) {
+            while (paused)  // the writer is still leaving the last pause
+                std::this_thread::yield();
             pause = true;
             while (!paused)
                 std::this_thread::yield();
