@@ -12,7 +12,9 @@
 
 namespace {
 
-const int kTextAsset = 1;  // the host's own number for a kind of asset
+// The library reads four kinds of asset: types 1 and 4 as text (a zero byte
+// appended), 2 and 3 as binary. What each kind stands for is the host's choice.
+const int kTextAsset = 1;
 
 // Counts the lines of a text asset; the count is the asset's data.
 class LineCounter : public Vexir::IAssetTranslator {

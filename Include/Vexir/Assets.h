@@ -18,8 +18,16 @@
 /// A file without both the magic and the tag, and every file shorter than 24
 /// bytes, is plain: its whole content is the payload. Sizes are 64-bit.
 ///
-/// Types 1 and 4 load as text (one zero byte appended and counted), 2 and 3 as
-/// binary; type 0 is refused, any other type is not a supported format.
+/// Asset types: the library knows four kinds, which differ only in how the
+/// bytes are read; what each stands for beyond that is the host's choice.
+///
+/// @code{.unparsed}
+///   type  read as
+///   1, 4  text: one zero byte appended after the content, and counted
+///   2, 3  binary: the content exactly
+///   0     refused: InvalidType
+///   5...  no kind the library reads: InvalidFileFormat once the file is found
+/// @endcode
 ///
 /// Malformed UTF-8 in a path throws utf8util::utf8_conversion_error (from
 /// Vexir::IAsset::Initialize, Vexir::IAsset::Load, Vexir::ReadAssetFileHeader,
@@ -88,6 +96,10 @@ public:
     /// text type `size` counts the appended zero byte. `data` lives only during
     /// the call: copy what the result needs. The asset owns the returned object
     /// and calls its IAssetData::Release when it is done with it.
+    ///
+    /// An exception thrown here passes through IAsset::Load and
+    /// IMgrAssets::GetAsset to their caller, unchanged; the library keeps
+    /// nothing of that load (no bytes, no data, no asset in the manager).
     virtual IAssetData* Translate(const void* data, std::size_t size) = 0;
 };
 
@@ -106,10 +118,10 @@ public:
         Loaded = 2,                    ///< The data is in memory.
         InvalidPath = 3,               ///< The path is not valid, or Load came before a successful Initialize.
         InvalidType = 4,               ///< The type is 0.
-        InvalidFileFormat = 5,         ///< The type is none of 1 to 4: there is no way to read it.
+        InvalidFileFormat = 5,         ///< The file is there, but its type is none of the kinds 1 to 4: there is no way to read it.
         InvalidEncryptionScheme = 6,   ///< The header names a scrambling scheme other than 0.
         InvalidCRC = 7,                ///< The payload does not match the header's MD5 digest.
-        UnreadableFile = 8,            ///< The file cannot be queried, opened or read whole, or its size has changed since Initialize.
+        UnreadableFile = 8,            ///< The path names no regular file (a directory, a pipe), or the file cannot be queried, opened or read whole, or it has changed since Initialize.
         OutOfMemory = 9,               ///< No memory for the file's bytes (or, in the manager, for the asset).
         ReferenceUnderflow = 10,       ///< RemoveRef found no reference left.
         NotFoundOnSearchPath = 11,     ///< The manager could initialize the asset under none of its type's search directories.
@@ -139,13 +151,15 @@ public:
     /// The loaded data's pointer, or null when nothing is loaded.
     virtual void* GetDataPtr() = 0;
     /// Reads, unscrambles and verifies the file, then hands the bytes to the
-    /// translator, or keeps them raw (AssetDataRaw) without one. A file whose
-    /// size is no longer what Initialize found (cut short or grown since) is not
-    /// read: UnreadableFile, until Initialize looks at it again.
+    /// translator, or keeps them raw (AssetDataRaw) without one. A file that is
+    /// no longer what Initialize found (cut short or grown since, or of the
+    /// same size but with a header gained, lost or of another scheme) is not
+    /// loaded: UnreadableFile, until Initialize looks at it again.
     ///
     /// Data held before is released first, whatever the outcome. True with
     /// status Loaded; false with InvalidPath, OutOfMemory, UnreadableFile,
-    /// InvalidCRC or TranslationFailed.
+    /// InvalidCRC or TranslationFailed. An exception from the translator
+    /// passes through, leaving TranslationFailed and no data.
     virtual bool Load(IAssetTranslator* translator) = 0;
     /// Releases the data: status Unloaded. Without data the status becomes
     /// Unknown.
@@ -230,7 +244,8 @@ public:
     virtual ~IMgrAssets() = default;
     /// Where the path is found: an absolute path, or one whose type has no
     /// search directories, as it stands; otherwise under each search directory
-    /// in turn, the first where it exists. Files and directories both count.
+    /// in turn, the first where it exists. Only a regular file counts: a
+    /// directory, a pipe or a device is never an asset file.
     ///
     /// Writes the path found to `resolved` unless that is null. False for an
     /// invalid path or when nothing is found. GetAsset looks alike but takes
@@ -243,8 +258,12 @@ public:
     /// An asset held already is shared as it is (`translator` is not used);
     /// held under another type it gives ConflictingType. A new one is looked
     /// for as FindFile describes (NotFoundOnSearchPath when no search directory
-    /// gives one), then loaded with `translator` (null keeps the bytes raw).
-    /// Give each asset back with ReleaseAsset.
+    /// gives one; InvalidFileFormat, ending the search, when one holds the
+    /// file but the type is no kind the library reads), then loaded with
+    /// `translator` (null keeps the bytes raw).
+    /// Give each asset back with ReleaseAsset. When a name that is not UTF-8,
+    /// or the translator, throws, the exception reaches the caller and the new
+    /// asset is gone with everything it had read.
     virtual IAsset* GetAsset(const Path& path, int type, IAssetTranslator* translator, IAsset::Status* status) = 0;
     /// GetAsset without a translator: the data is the file's bytes
     /// (AssetDataRaw).
@@ -257,13 +276,18 @@ public:
     /// Drops one reference of the asset held under that path, as
     /// ReleaseAsset(IAsset*) does; false when no asset is held under it.
     virtual bool ReleaseAsset(const Path& path) = 0;
-    /// Appends a search directory for a type (not 0: false). The directory is
-    /// stored unchecked. Give it a closing separator ("data/tex/"): a path with
-    /// a file name part is tried as it stands, without the asset's path.
+    /// Appends a search directory for a type (not 0: false). The path names a
+    /// directory, with a closing separator or without: "data/tex" is
+    /// "data/tex/". An invalid path is refused (false, nothing added): a text
+    /// that Path refused keeps only what came before its fault, its parent or
+    /// nothing, where the wrong file would be found; a colon inside a name
+    /// ("a:b"), quotes around the directory and a leading ".." are refused so.
     virtual bool AddSearchPath(const Path& directory, int type) = 0;
-    /// Appends the directories of a ";"-separated list. Empty entries are
-    /// skipped, and an entry without a closing separator is given one. False
-    /// for type 0 or a list without an entry.
+    /// Appends the directories of a ";"-separated list (";", not the ":" of
+    /// Unix shells, whose "a:b" is one refused entry). Empty entries are
+    /// skipped, and an entry without a closing separator is given one. False,
+    /// adding nothing, for type 0, a list without an entry, and a list with an
+    /// entry AddSearchPath would refuse.
     virtual bool AddSearchPaths(const std::string& list, int type) = 0;
 };
 
@@ -273,6 +297,12 @@ public:
 /// is after the host's static destructors and exit handlers have run, so a
 /// host whose asset data needs its own globals releases its assets before its
 /// own exit. The first call is safe from any thread.
+///
+/// The assets are unloaded newest first, whatever their references, and
+/// deleted only once all are unloaded. Data that holds other assets (a
+/// material holding its textures) may give them back from its Release with
+/// IMgrAssets::ReleaseAsset: one that is still held is released as usual, one
+/// already unloaded by the teardown is left alone (false).
 VEXIR_API IMgrAssets* GetMgrAssets();
 
 }  // namespace Vexir

@@ -47,11 +47,15 @@ public:
     /// @var SCALE_MULTIPLY
     /// Each channel c becomes factor * c.
     /// @var SCALE_VALUE
-    /// The HSV value v becomes factor * v; hue and saturation stay.
+    /// The HSV value v becomes factor * v; hue and saturation stay. That is
+    /// each channel times factor, which is how it is done: colours whose
+    /// largest channel is 0 or below, which HSV cannot hold, scale too.
     /// @var SCALE_LOG
     /// Each channel c becomes log10(factor * c + 1).
     /// @var SCALE_LOG_VALUE
-    /// The HSV value v becomes log10(factor * v + 1); hue and saturation stay.
+    /// The HSV value v becomes log10(factor * v + 1); hue and saturation stay:
+    /// each channel is scaled by the new value over the old. A value of 0 or
+    /// an infinite one leaves the colour as it is.
 
     /// Black, (0, 0, 0).
     Color3f() : r(0), g(0), b(0) {}
@@ -77,11 +81,18 @@ public:
     /// Converts RGB to HSV in place and returns *this: r becomes the hue in
     /// [0, 1) (a fraction of a turn: 0 red, 1/3 green, 2/3 blue), g the
     /// saturation (max - min) / max and b the value, the largest channel.
-    /// Greys, black included, get hue and saturation 0.
+    /// Greys, black included, get hue and saturation 0, and so does a colour
+    /// whose largest channel is 0. Computed in double: channels whose range
+    /// overflows a float (FLT_MAX, FLT_MAX, -FLT_MAX) give (1/6, 2, FLT_MAX).
+    /// An infinite channel outweighs every finite one: the hue is that of the
+    /// infinite channels alone (inf, 0, 0) => (0, 1, inf), and with the value
+    /// infinite so is the saturation of that direction; with only a channel of
+    /// -infinity the saturation is infinite. A NaN channel gives NaNs.
     Color3f& RGBToHSV();
     /// Converts HSV, as RGBToHSV() writes it, back to RGB in place and returns
     /// *this. Saturation 0 gives the grey (v, v, v); otherwise a hue outside
-    /// [0, 1), or NaN, changes nothing.
+    /// [0, 1), or NaN, changes nothing. A channel whose weight is 0 is 0 even
+    /// for an infinite value: (0, 1, inf) => (inf, 0, 0).
     Color3f& HSVToRGB();
     /// Converts linear RGB to CIE XYZ in place with the fixed sRGB/D65 matrix
     /// (white (1, 1, 1) has Y = 1) and returns *this. No transfer curve is

@@ -56,7 +56,9 @@ public:
     /// @param longitude degrees, positive east.
     /// @param azimuth receives degrees from north towards east, 0 to 360.
     /// @param elevation receives degrees above the horizon, negative below;
-    ///        corrected for parallax, not for refraction.
+    ///        corrected for parallax, not for refraction. Always a number from
+    ///        -90 to 90 for a place given in numbers: exactly 90 straight under
+    ///        the sun.
     void GetSunPosition(double latitude, double longitude, double& azimuth, double& elevation) const;
     /// A unit vector towards the sun: (-cos a cos e, sin a cos e, sin e), with a
     /// and e the azimuth and elevation of GetSunPosition, in the frame +x south,

@@ -7,17 +7,21 @@
 /// Sizes and positions are 64-bit on every platform. The manager takes no lock:
 /// callers on several threads serialise their calls.
 ///
-/// On both platforms ListFiles("") lists the current directory, DirectoryExists
-/// accepts a trailing separator ("data/") and a name ending in a separator is
-/// never a file. Linux differs from Windows in these points:
+/// On both platforms ListFiles("") lists the current directory and returns the
+/// names sorted by their bytes (UTF-8, so by code point: "B.txt" before
+/// "a.txt"), DirectoryExists accepts a trailing separator ("data/") and a name
+/// ending in a separator is never a file. Names cross as UTF-8 alone: a name
+/// on disk with no UTF-8 form (bytes that are not UTF-8 on Linux, a lone
+/// surrogate on Windows) is not listed and does not exist for FileExists and
+/// DirectoryExists, and naming it any other way throws. Linux differs from
+/// Windows in these points:
 ///  - files open in binary mode whatever the mode asks (Linux has no text mode);
 ///  - names are bytes: a backslash is an ordinary character on Linux, a
 ///    separator on Windows, and Windows ignores a final dot or blank in a name;
 ///  - names differing only in case are different files on Linux, the same on
 ///    Windows;
-///  - Windows refuses names longer than 260 characters in ListFiles and Open;
-///  - ListFiles returns the names sorted by bytes (Windows returns them in the
-///    file system's order);
+///  - Windows takes names longer than 260 characters only where the system
+///    does (long paths enabled), in ListFiles, Open and the assets alike;
 ///  - GetUniversalName finds network names in the mount table: a path on a
 ///    CIFS/SMB share becomes //server/share/rest, one on an NFS export
 ///    server:/export/rest;
@@ -136,8 +140,9 @@ public:
     virtual bool FileExists(const char* path) = 0;
     /// True when `path` names a plain file (not a directory).
     virtual bool FileExists(const std::string& path) = 0;
-    /// Appends the names (no directory) of the plain files in `directory`;
-    /// false when the directory cannot be searched.
+    /// Appends the names (no directory) of the plain files in `directory`,
+    /// sorted by bytes among themselves, after what `names` held; false when
+    /// the directory cannot be searched.
     /// Malformed UTF-8 in the name throws utf8util::utf8_conversion_error.
     virtual bool ListFiles(const std::string& directory, std::vector<std::string>& names) = 0;
     /// Opens a file, or shares the object of a name opened before (compared
@@ -156,9 +161,11 @@ public:
     virtual bool CloseAll() = 0;
     /// The whole file in a buffer from FreeFileData, one zero byte longer when
     /// `terminate` is set (and counted in *size). Null when it cannot be read.
-    /// `size` may be null. A name that is open already is read through its
-    /// shared object, from the start, and its position is kept. A failed Open
-    /// leaves its code in GetLastErrorCode; malformed UTF-8 throws as Open does.
+    /// `size` may be null. The bytes are the file's as they are, whatever the
+    /// mode: a name that is open already is read through its shared object,
+    /// from the start and as bytes even when it was opened as text, and its
+    /// position and mode are kept. A failed Open leaves its code in
+    /// GetLastErrorCode; malformed UTF-8 throws as Open does.
     virtual unsigned char* LoadFile(const char* path, std::size_t* size, bool terminate) = 0;
     /// Frees a buffer that LoadFile returned; null is allowed.
     virtual void FreeFileData(unsigned char* data) = 0;

@@ -76,6 +76,10 @@ public:
     /// Writes the inverse to `out` (another object); a singular matrix writes
     /// nothing and returns false. Singular means a determinant smaller in
     /// magnitude than 1e-15 times the sum of the magnitudes of its six products.
+    /// Worked in double, so scales whose determinant leaves a float's range
+    /// (diag(1e13), diag(1e-13)) invert; refused as well (false, nothing
+    /// written): an element that is NaN or infinite, and an inverse that does
+    /// not fit in a float (diag(1e-39)).
     bool Inverse(Matrix33f& out) const;
     /// Inverts in place. A singular matrix is left unchanged and false returned.
     bool Invert();
@@ -149,7 +153,9 @@ public:
     void CreateLookAt(const Vector3f& from, const Vector3f& to, const Vector3f& up, bool flip);
     /// Writes the inverse transform to `out`, which may be this matrix: the
     /// inverted 3x3 and the translation moved back through it. A singular 3x3
-    /// (as for Matrix33f::Inverse()) writes nothing and returns false.
+    /// (as for Matrix33f::Inverse()), an element that is NaN or infinite, or
+    /// an inverse or moved-back translation that does not fit in a float
+    /// writes nothing and returns false.
     bool Inverse(Matrix34f& out) const;
     /// Inverts in place. A singular matrix is left unchanged and false returned.
     bool Invert();
@@ -232,7 +238,8 @@ public:
     /// makes; the translation row rotates too.
     void RotateAboutAxisByAngle(const Vector3f& axis, float angle);
     /// Gauss-Jordan with partial pivoting; `out` may be this matrix. A singular
-    /// matrix (a pivot below 1e-15 in magnitude) writes nothing and returns false.
+    /// matrix (a pivot below 1e-15 in magnitude), one holding NaN or infinity,
+    /// and one whose inverse overflows writes nothing and returns false.
     bool Inverse(Matrix44f& out) const;
     /// Inverts in place. A singular matrix becomes the identity, and false is
     /// returned.

@@ -36,9 +36,13 @@ namespace Vexir {
 
 /// A parsed, normalised file path; see Path.h for the rules and examples.
 ///
-/// The setters store what they are given without checking it for forbidden
-/// characters; after any of them, IsValid is false only for a path whose first
-/// directory, as given, is "..".
+/// A refused text leaves the path refused: it keeps only what was read before
+/// the fault, which is not the path that was meant, so it stays invalid
+/// through every setter and Concatenate until Set (or an assignment) gives it
+/// a new path. The setters store what they are given and refuse what Set
+/// would refuse (a forbidden character; for SetRoot, anything but a root).
+/// Apart from a refusal, a setter judges validity by the leading ".." rule
+/// alone, anew each time.
 class VEXIR_API Path {
 public:
     /// An empty path, not valid.
@@ -51,28 +55,35 @@ public:
     Path& operator=(const Path&) = default;
     ~Path() = default;
 
-    /// Parses `text` into this path, replacing all of it. A text that is
-    /// refused leaves IsValid false, and the accessors then return whatever
-    /// was read before the fault.
+    /// Parses `text` into this path, replacing all of it (an earlier refusal
+    /// included). A text that is refused leaves IsValid false until the next
+    /// Set, and the accessors then return whatever was read before the fault.
     void Set(const std::string& text);
-    /// Stores the root exactly as given (no check, no separator conversion).
+    /// Stores the root exactly as given (no separator conversion): "", "/",
+    /// "C:", "C:/", "//server/" or "//server". Anything else refuses the path.
     void SetRoot(const std::string& root);
     /// Replaces the directories; separators of either kind split them and empty
-    /// pieces are dropped: "\\a//b\\" gives the two directories a and b.
+    /// pieces are dropped: "\\a//b\\" gives the two directories a and b. A
+    /// forbidden character in a directory refuses the path.
     void SetDirectories(const std::string& directories);
     /// Drops the dots the name ends in, then splits at the last dot into stem
-    /// and extension: "a.b." gives stem "a", extension "b". No check.
+    /// and extension: "a.b." gives stem "a", extension "b". A forbidden
+    /// character, separators included, refuses the path.
     void SetFilename(const std::string& filename);
-    /// Replaces the file name's stem (the text before the extension's dot).
-    /// No check.
+    /// Replaces the file name's stem (the text before the extension's dot); a
+    /// forbidden character refuses the path.
     void SetStem(const std::string& stem);
-    void SetExtension(const std::string& extension);  ///< without the dot
+    /// Replaces the extension, given without the dot; a forbidden character
+    /// refuses the path.
+    void SetExtension(const std::string& extension);
     /// Back to the empty, invalid path.
     void Clear();
 
     /// Appends a relative path to a directory path: "C:/data/" + "tex/wood.png"
     /// gives "C:/data/tex/wood.png". Refused (false, nothing changes) when this
-    /// path has a file name or `relative` has a root.
+    /// path has a file name, `relative` has a root, or either was refused. A
+    /// `relative` that is invalid only for its leading ".." is appended
+    /// ("C:/data/" + "../x" gives "C:/x").
     bool Concatenate(const Path& relative);
 
     /// "C:/", "/" or "//server/"; empty for a relative path.
@@ -99,8 +110,8 @@ public:
     bool IsDirectory() const { return _sFilename.empty(); }
     /// True when the path has no root.
     bool IsRelative() const { return _sRoot.empty(); }
-    /// False for the default path, a refused text and a path whose first
-    /// directory, as given, is ".." ("./../x" is valid).
+    /// False for the default path, a refused path (see the class) and a path
+    /// whose first directory, as given, is ".." ("./../x" is valid).
     bool IsValid() const { return _bValid; }
 
     /// h = h * 53 + byte over the rebuilt text, bytes taken as signed, wrapping at
@@ -121,6 +132,7 @@ private:
     std::string _sDirectories;
     std::string _sFilename;
     bool _bValid;
+    bool _bRefused;  // a refused text or setter; cleared only by a new text
 };
 
 }  // namespace Vexir

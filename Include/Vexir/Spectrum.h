@@ -52,11 +52,15 @@ public:
     /// or min >= max. The samples are left unset.
     ///
     /// Earlier samples are freed first. The step becomes
-    /// (max - min) / (count - 1).
+    /// (max - min) / (count - 1); it must be a finite number above 0, so an end
+    /// that is infinite or NaN, a range wider than a float holds
+    /// (-3e38 to 3e38) and one too narrow to part into count - 1 steps
+    /// (1e-45 to 3e-45 in 81 samples) are refused as well.
     bool InitSpectra(float min, float max, int count);
     /// Samples every `step` from min; max ends the last interval and is no sample.
     /// False (and empty) when step <= 0 or min >= max, when the range is shorter
-    /// than one step, and for 10^8 intervals or more (or a NaN anywhere).
+    /// than one step, and for 10^8 intervals or more (or a NaN or an infinity
+    /// anywhere).
     ///
     /// There are (max - min) / step samples, rounded down. Earlier samples are
     /// freed first; the new ones are left unset.
@@ -82,10 +86,12 @@ public:
     ///
     /// Replaces the spectrum with 80 samples at 5 nm for a black body at
     /// `kelvin`: 1e-28 / (L^5 (exp(hc / (L k T)) - 1)) with the wavelength L in
-    /// metres. False only when the samples cannot be allocated.
+    /// metres. False when the samples cannot be allocated, and for a
+    /// temperature that is not a finite number above 0 (leaving 80 unset
+    /// samples, as Create_DT_Spectrum() does).
     bool Create_BB_Spectrum(float kelvin);
     /// CIE daylight at a correlated colour temperature of 4000 to 25000 K (100 at
-    /// 560 nm); false outside that range, leaving 80 unset samples.
+    /// 560 nm); false outside that range and for NaN, leaving 80 unset samples.
     ///
     /// The samples are those of Create_BB_Spectrum(): 380 to 775 nm by 5.
     bool Create_DT_Spectrum(float kelvin);

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "Assets/Md5.h"
@@ -54,6 +55,51 @@ public:
 private:
     std::FILE* _pStream;
 };
+
+struct FreeBytes {
+    void operator()(unsigned char* bytes) const { std::free(bytes); }
+};
+using Bytes = std::unique_ptr<unsigned char, FreeBytes>;
+
+// Reads the payload of `size` bytes (the last one kept for the terminator in
+// text) into `buffer`, unscrambled and verified when the file has a header:
+// Loaded, or the status of what went wrong.
+IAsset::Status ReadPayload(const Path& path, unsigned scheme, bool text, unsigned char* buffer, std::size_t size)
+{
+    std::size_t read = 0;
+    AssetFileHeader header;
+    {
+        InputFile file(path);
+        if (!file.IsOpen())
+            return IAsset::UnreadableFile;
+        if (scheme != kNoHeader && file.Read(&header, sizeof header) != sizeof header)
+            return IAsset::UnreadableFile;
+        const std::size_t wanted = text && size > 0 ? size - 1 : size;
+        read = file.Read(buffer, wanted);
+        // A file that has changed size since Initialize is not the file that
+        // was examined: fewer bytes, or one more behind them, and it fails.
+        unsigned char beyond;
+        if (read != wanted || file.Read(&beyond, 1) != 0)
+            return IAsset::UnreadableFile;
+    }
+    // Nor is one of the same size that gained or lost its header, or changed
+    // its scheme: its bytes would be taken for a payload they are not.
+    if (scheme == kNoHeader && read >= sizeof header)
+        std::memcpy(&header, buffer, sizeof header);
+    const bool headed = (scheme != kNoHeader || read >= sizeof header) && IsHeader(header);
+    if (headed != (scheme != kNoHeader) || (headed && header.scheme != scheme))
+        return IAsset::UnreadableFile;
+    if (scheme != kNoHeader) {
+        Encryption::Decrypt(static_cast<Encryption::Scheme>(scheme), buffer, read);
+        unsigned char digest[16];
+        Encryption::ComputeMd5(buffer, read, digest);
+        if (std::memcmp(digest, header.digest, sizeof digest) != 0)
+            return IAsset::InvalidCRC;
+    }
+    if (text && read + 1 == size)
+        buffer[read] = 0;
+    return IAsset::Loaded;
+}
 
 }  // namespace
 
@@ -120,7 +166,7 @@ bool Asset::Initialize(const Path& path, unsigned type)
     if (type == 0)
         return Fail(InvalidType);
     unsigned long long fileSize = 0;
-    if (!QuerySize(path.AsChar(), fileSize))
+    if (!QueryFileSize(path.AsChar(), fileSize))
         return Fail(UnreadableFile);
     _uScheme = kNoHeader;
     _uSize = fileSize;
@@ -161,52 +207,27 @@ bool Asset::Load(IAssetTranslator* translator)
 
     // One buffer, read into directly and kept by the raw data object.
     const std::size_t size = static_cast<std::size_t>(_uSize);
-    auto* buffer = static_cast<unsigned char*>(std::malloc(size ? size : 1));
+    Bytes buffer(static_cast<unsigned char*>(std::malloc(size ? size : 1)));
     if (!buffer)
         return Fail(OutOfMemory);
-    const auto failWith = [&](Status status) {
-        std::free(buffer);
-        return Fail(status);
-    };
-
-    std::size_t read = 0;
-    AssetFileHeader header;
-    {
-        InputFile file(_path);
-        if (!file.IsOpen())
-            return failWith(UnreadableFile);
-        if (_uScheme != kNoHeader && file.Read(&header, sizeof header) != sizeof header)
-            return failWith(UnreadableFile);
-        // Text keeps its last byte for the terminator.
-        const std::size_t wanted = _uReadMode == TextMode && size > 0 ? size - 1 : size;
-        read = file.Read(buffer, wanted);
-        // A file that has changed size since Initialize is not the file that
-        // was examined: fewer bytes, or one more behind them, and it fails.
-        unsigned char beyond;
-        if (read != wanted || file.Read(&beyond, 1) != 0)
-            return failWith(UnreadableFile);
-    }
-
-    if (_uScheme != kNoHeader) {
-        Encryption::Decrypt(static_cast<Encryption::Scheme>(_uScheme), buffer, read);
-        unsigned char digest[16];
-        Encryption::ComputeMd5(buffer, read, digest);
-        if (std::memcmp(digest, header.digest, sizeof digest) != 0)
-            return failWith(InvalidCRC);
-    }
-    if (_uReadMode == TextMode && read + 1 == size) {
-        buffer[read] = 0;
-        ++read;
-    }
+    const Status read = ReadPayload(_path, _uScheme, _uReadMode == TextMode, buffer.get(), size);
+    if (read != Loaded)
+        return Fail(read);
 
     IAssetData* data = nullptr;
     if (translator) {
-        data = translator->Translate(buffer, size);
-        std::free(buffer);
+        // The host's own exception is the host's to handle; the buffer goes
+        // with the unwinding.
+        try {
+            data = translator->Translate(buffer.get(), size);
+        } catch (...) {
+            Fail(TranslationFailed);
+            throw;
+        }
     } else {
-        data = new (std::nothrow) AssetDataRaw(buffer, size);
-        if (!data)
-            std::free(buffer);
+        data = new (std::nothrow) AssetDataRaw(buffer.get(), size);
+        if (data)
+            buffer.release();
     }
     if (!data)
         return Fail(TranslationFailed);

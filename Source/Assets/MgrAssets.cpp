@@ -1,6 +1,10 @@
 #include "Assets/MgrAssets.h"
 
+#include <algorithm>
+#include <functional>
+#include <memory>
 #include <new>
+#include <utility>
 
 #include "Files/FileSystem.h"
 #include "Foundation/LibraryLifetime.h"
@@ -11,19 +15,34 @@ namespace {
 
 LibrarySingleton<MgrAssets> s_manager;
 
+// An asset file is a regular file: a directory is never one, and a pipe
+// would hold a load in its open.
 bool Exists(const Path& path)
 {
     unsigned long long size = 0;
-    return QuerySize(path.AsChar(), size);
+    return QueryFileSize(path.AsChar(), size);
 }
 
-// The search directory with the requested path on it. Concatenate refuses a
-// directory entry that has a file name part; that entry is then tried as it is.
-Path Under(const Path& directory, const Path& relative)
+// The search directory with the requested path on it; false when Concatenate
+// refuses them.
+bool Under(const Path& directory, const Path& relative, Path& candidate)
 {
-    Path candidate = directory;
-    candidate.Concatenate(relative);
-    return candidate;
+    candidate = directory;
+    return candidate.Concatenate(relative);
+}
+
+// A search directory given with a last name and no closing separator ("data")
+// is the directory of that name, as the list form reads it ("data/"). The
+// name moves into the directories through Concatenate, which keeps the
+// stored directories as they are (a leading "./.." included).
+Path AsDirectory(const Path& path)
+{
+    if (path.IsDirectory())
+        return path;
+    Path directory = path;
+    directory.SetFilename("");
+    directory.Concatenate(Path(path.Filename() + "/"));
+    return directory;
 }
 
 }  // namespace
@@ -32,15 +51,38 @@ IMgrAssets* GetMgrAssets() { return s_manager.Get(); }
 
 void DestroyAssetManager() { s_manager.Destroy(); }
 
+// The host's code runs inside each unload: a material's data may give back
+// the textures it holds. So every asset leaves the tables before its data is
+// released, and none is deleted until all are unloaded, so that a release of
+// one already unloaded is known and ignored instead of reaching freed memory.
 MgrAssets::~MgrAssets()
 {
-    for (auto& entry : _mHashesByAsset) {
-        entry.first->Unload();
-        delete entry.first;
-    }
-    _mHashesByAsset.clear();
-    _mAssetsByHash.clear();
+    while (!_mHashesByAsset.empty())
+        UnloadNewestFirst();
+    for (IAsset* asset : _sUnloaded)
+        delete asset;
+    _sUnloaded.clear();
     _mSearchPaths.clear();
+}
+
+// Newest first: what an asset holds was most often made before it (a material
+// asks for its textures while it loads), and is then still whole when the
+// asset's data gives it back. The host's releases may take assets out of the
+// tables, or add new ones, as this goes.
+void MgrAssets::UnloadNewestFirst()
+{
+    std::vector<std::pair<unsigned long long, IAsset*>> bySerial;
+    for (const auto& entry : _mHashesByAsset)
+        bySerial.emplace_back(entry.second.serial, entry.first);
+    std::sort(bySerial.begin(), bySerial.end(), std::greater<>());
+    for (const auto& entry : bySerial) {
+        IAsset* asset = entry.second;
+        if (!_mHashesByAsset.count(asset))
+            continue;
+        Forget(asset);
+        _sUnloaded.insert(asset);
+        asset->Unload();
+    }
 }
 
 const std::vector<Path>* MgrAssets::SearchPathsOf(int type) const
@@ -61,9 +103,9 @@ bool MgrAssets::FindFile(const Path& path, int type, Path* resolved)
             resolved->Set(path.AsString());
         return true;
     }
+    Path candidate;
     for (const Path& directory : *directories) {
-        const Path candidate = Under(directory, path);
-        if (Exists(candidate)) {
+        if (Under(directory, path, candidate) && Exists(candidate)) {
             if (resolved)
                 resolved->Set(candidate.AsString());
             return true;
@@ -103,45 +145,61 @@ IAsset* MgrAssets::GetAsset(const Path& path, int type, IAssetTranslator* transl
         outcome = cached->GetStatus();
         return cached;
     }
-    IAsset* asset = Create(path, type, translator, outcome);
+    std::unique_ptr<IAsset> asset(Create(path, type, translator, outcome));
     if (!asset)
         return nullptr;
-    _mAssetsByHash.emplace(path.Hash(), asset);
-    _mHashesByAsset.emplace(asset, Key{path.Hash(), path.AsString()});
+    // Both tables take the asset, or neither does.
+    const auto byHash = _mAssetsByHash.emplace(path.Hash(), asset.get());
+    try {
+        _mHashesByAsset.emplace(asset.get(), Key{path.Hash(), path.AsString(), _uNextSerial++});
+    } catch (...) {
+        _mAssetsByHash.erase(byHash);
+        throw;
+    }
     asset->AddRef();
     outcome = asset->GetStatus();
-    return asset;
+    return asset.release();
 }
 
+// The new asset, loaded; null with the reason in `status`. What throws (a path
+// that is not UTF-8, the host's translator) takes the asset with it.
 IAsset* MgrAssets::Create(const Path& path, int type, IAssetTranslator* translator, IAsset::Status& status)
 {
-    auto* asset = new (std::nothrow) Asset;
+    std::unique_ptr<Asset> asset(new (std::nothrow) Asset);
     if (!asset) {
         status = IAsset::OutOfMemory;
         return nullptr;
     }
     const std::vector<Path>* directories = SearchPathsOf(type);
-    bool initialised = false;
     if (path.IsRelative() && directories) {
-        for (const Path& directory : *directories)
-            if ((initialised = asset->Initialize(Under(directory, path), static_cast<unsigned>(type))))
+        // The first directory where the asset initializes. A file found in a
+        // type the library cannot read ends the search: every directory would
+        // say the same, and "not found" would hide why.
+        bool initialised = false;
+        Path candidate;
+        for (const Path& directory : *directories) {
+            if (!Under(directory, path, candidate))
+                continue;
+            if ((initialised = asset->Initialize(candidate, static_cast<unsigned>(type))))
                 break;
+            if (asset->GetStatus() == IAsset::InvalidFileFormat) {
+                status = IAsset::InvalidFileFormat;
+                return nullptr;
+            }
+        }
         if (!initialised) {
             status = IAsset::NotFoundOnSearchPath;
-            delete asset;
             return nullptr;
         }
     } else if (!asset->Initialize(path, static_cast<unsigned>(type))) {
         status = asset->GetStatus();
-        delete asset;
         return nullptr;
     }
     if (!asset->Load(translator)) {
         status = asset->GetStatus();
-        delete asset;
         return nullptr;
     }
-    return asset;
+    return asset.release();
 }
 
 void MgrAssets::Forget(IAsset* asset)
@@ -159,7 +217,7 @@ void MgrAssets::Forget(IAsset* asset)
 
 bool MgrAssets::ReleaseAsset(IAsset* asset)
 {
-    if (!asset)
+    if (!asset || _sUnloaded.count(asset))
         return false;
     asset->RemoveRef();
     if (asset->GetRefCount() != 0)
@@ -178,11 +236,13 @@ bool MgrAssets::ReleaseAsset(const Path& path)
     return asset && ReleaseAsset(asset);
 }
 
+// A refused directory keeps only what was read before its fault, its parent
+// or nothing at all, where the wrong file would be found: it is not added.
 bool MgrAssets::AddSearchPath(const Path& directory, int type)
 {
-    if (type == 0)
+    if (type == 0 || !directory.IsValid())
         return false;
-    _mSearchPaths[type].push_back(directory);
+    _mSearchPaths[type].push_back(AsDirectory(directory));
     return true;
 }
 
@@ -200,11 +260,18 @@ bool MgrAssets::AddSearchPaths(const std::string& list, int type)
     }
     if (pieces.empty())
         return false;
+    // All of the list or none of it, so that a caller told false knows what
+    // the manager searches.
+    std::vector<Path> directories;
     for (std::string& piece : pieces) {
         if (piece.back() != '/' && piece.back() != '\\')
             piece.push_back('\\');
-        AddSearchPath(Path(piece), type);
+        directories.emplace_back(piece);
+        if (!directories.back().IsValid())
+            return false;
     }
+    for (const Path& directory : directories)
+        AddSearchPath(directory, type);
     return true;
 }
 

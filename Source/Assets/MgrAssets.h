@@ -6,6 +6,7 @@
 #include <Vexir/Assets.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,20 +28,25 @@ public:
     bool AddSearchPaths(const std::string& list, int type) override;
 
 private:
-    // The name an asset was requested under.
+    // The name an asset was requested under, and when it was entered.
     struct Key {
         unsigned hash;
         std::string text;
+        unsigned long long serial;
     };
 
     IAsset* Cached(const Path& path) const;
     IAsset* Create(const Path& path, int type, IAssetTranslator* translator, IAsset::Status& status);
     const std::vector<Path>* SearchPathsOf(int type) const;
     void Forget(IAsset* asset);
+    void UnloadNewestFirst();
 
     std::multimap<unsigned, IAsset*> _mAssetsByHash;
     std::map<IAsset*, Key> _mHashesByAsset;
     std::map<int, std::vector<Path>> _mSearchPaths;
+    unsigned long long _uNextSerial = 0;
+    // At teardown: the assets unloaded and out of the tables, deleted last.
+    std::set<IAsset*> _sUnloaded;
 };
 
 }  // namespace Vexir

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace Vexir {
@@ -17,10 +16,23 @@ namespace {
 
 const char* const kModeTexts[] = {"rb", "w+b", "r", "w+"};
 
+// Names cross the interface as UTF-8: one that is not names nothing, as on
+// Windows, where it could not be converted.
+bool IsUtf8(const std::string& text)
+{
+    try {
+        utf8util::Utf8ToUtf16(text);
+        return true;
+    } catch (const utf8util::utf8_conversion_error&) {
+        return false;
+    }
+}
+
 bool StatIs(const char* path, mode_t kind)
 {
     struct stat info;
-    return path && access(path, F_OK) == 0 && stat(path, &info) == 0 && (info.st_mode & S_IFMT) == kind;
+    return path && IsUtf8(path) && access(path, F_OK) == 0 && stat(path, &info) == 0 &&
+           (info.st_mode & S_IFMT) == kind;
 }
 
 }  // namespace
@@ -41,16 +53,20 @@ std::FILE* OpenStream(const char* path, unsigned mode)
 
 long long TellStream(std::FILE* stream) { return static_cast<long long>(ftello(stream)); }
 
+int ReadBytesUnchanged(std::FILE*) { return 0; }
+
+void RestoreReading(std::FILE*, int) {}
+
 bool SeekStream(std::FILE* stream, long long offset, int whence)
 {
     return fseeko(stream, static_cast<off_t>(offset), whence) == 0;
 }
 
-bool QuerySize(const char* path, unsigned long long& size)
+bool QueryFileSize(const char* path, unsigned long long& size)
 {
     utf8util::Utf8ToUtf16(path);
     struct stat info;
-    if (!path || stat(path, &info) != 0)
+    if (!path || stat(path, &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     size = static_cast<unsigned long long>(info.st_size);
     return true;
@@ -66,17 +82,14 @@ bool ListPlainFiles(const std::string& directory, std::vector<std::string>& name
     DIR* folder = opendir(directory.c_str());
     if (!folder)
         return false;
-    std::vector<std::string> found;
     while (const dirent* entry = readdir(folder)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
         if (IsRegularFile((directory + "/" + name).c_str()))
-            found.push_back(name);
+            names.push_back(name);
     }
     closedir(folder);
-    std::sort(found.begin(), found.end());
-    names.insert(names.end(), found.begin(), found.end());
     return true;
 }
 

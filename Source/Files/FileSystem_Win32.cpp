@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -17,7 +18,6 @@ namespace Vexir {
 namespace {
 
 const wchar_t* const kModeTexts[] = {L"rb", L"w+b", L"rt", L"w+t"};
-const std::size_t kMaxPath = 260;
 
 // The existence tests take the name as UTF-8 like every other call; a name
 // that is not UTF-8 names nothing.
@@ -59,13 +59,21 @@ std::FILE* OpenStream(const char* path, unsigned mode)
 
 long long TellStream(std::FILE* stream) { return _ftelli64(stream); }
 
+int ReadBytesUnchanged(std::FILE* stream) { return stream ? _setmode(_fileno(stream), _O_BINARY) : -1; }
+
+void RestoreReading(std::FILE* stream, int previous)
+{
+    if (stream && previous != -1 && previous != _O_BINARY)
+        _setmode(_fileno(stream), previous);
+}
+
 bool SeekStream(std::FILE* stream, long long offset, int whence) { return _fseeki64(stream, offset, whence) == 0; }
 
-bool QuerySize(const char* path, unsigned long long& size)
+bool QueryFileSize(const char* path, unsigned long long& size)
 {
     const std::wstring wide = utf8util::Utf8ToUtf16(path);
     struct _stat64 info;
-    if (!path || _wstat64(wide.c_str(), &info) != 0)
+    if (!path || _wstat64(wide.c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)
         return false;
     size = static_cast<unsigned long long>(info.st_size);
     return true;
@@ -77,16 +85,21 @@ bool IsDirectoryPath(const char* path) { return StatIs(path, _S_IFDIR); }
 
 bool ListPlainFiles(const std::string& directory, std::vector<std::string>& names)
 {
+    // No limit of our own on the length: the system's is the one Open meets.
     const std::wstring pattern = utf8util::Utf8ToUtf16(directory) + L"\\*";
-    if (pattern.size() > kMaxPath)
-        return false;
     WIN32_FIND_DATAW entry;
     HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
         return false;
     do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        // A name with a lone surrogate has no UTF-8 form, and no call of the
+        // manager could name it.
+        try {
             names.push_back(utf8util::Utf16ToUtf8(entry.cFileName));
+        } catch (const utf8util::utf8_conversion_error&) {
+        }
     } while (FindNextFileW(search, &entry));
     FindClose(search);
     return true;

@@ -1,5 +1,6 @@
 #include "Files/MgrFiles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -58,7 +59,13 @@ bool MgrFiles::ListFiles(const std::string& directory, std::vector<std::string>&
 {
     // An empty name is the current directory on every platform (Windows would
     // read "\\*" as the drive's root).
-    return ListPlainFiles(directory.empty() ? std::string(".") : directory, names);
+    std::vector<std::string> found;
+    if (!ListPlainFiles(directory.empty() ? std::string(".") : directory, found))
+        return false;
+    // One order on every platform, whatever the file system's: by bytes.
+    std::sort(found.begin(), found.end());
+    names.insert(names.end(), found.begin(), found.end());
+    return true;
 }
 
 IFileObj* MgrFiles::Open(const std::string& path, unsigned mode) { return Open(path.c_str(), mode); }
@@ -152,20 +159,25 @@ unsigned char* MgrFiles::LoadFile(const char* path, std::size_t* size, bool term
     IFileObj* file = Open(path, ReadBinary);
     if (!file)
         return nullptr;
-    // A name that is open already shares its object: read from the start and
-    // leave the other holder's position as it was.
+    // A name that is open already shares its object: read from the start,
+    // bytes as they are whatever mode the other holder opened it in, and leave
+    // its position and mode as they were. Each switch of mode comes just after
+    // a seek has emptied the stream's buffer.
     const long long position = file->Tell();
     file->Seek(0, 1);
+    const int mode = ReadBytesUnchanged(file->GetFileHandle());
     const long long fileSize = file->GetSize();
     const std::size_t bytes = static_cast<std::size_t>(fileSize) + (terminate ? 1 : 0);
     auto* data = static_cast<unsigned char*>(std::malloc(bytes ? bytes : 1));
+    if (data)
+        loaded = file->Read(data, static_cast<std::size_t>(fileSize));
+    file->Seek(position, 1);
+    RestoreReading(file->GetFileHandle(), mode);
     if (!data) {
         Close(file);
         SetOutOfMemoryError();
         return nullptr;
     }
-    loaded = file->Read(data, static_cast<std::size_t>(fileSize));
-    file->Seek(position, 1);
     if (terminate) {
         data[loaded] = 0;
         ++loaded;

@@ -40,6 +40,23 @@ bool HasForbidden(std::string_view text)
     return false;
 }
 
+// A root as SetRoot may store it: empty, one separator, a drive letter and
+// its colon with or without a separator, or a server's name between two
+// separators and one (which may be left out).
+bool IsRootForm(std::string_view root)
+{
+    if (root.size() <= 1)
+        return root.empty() || IsSeparator(root[0]);
+    if (IsAsciiLetter(root[0]) && root[1] == ':')
+        return root.size() == 2 || (root.size() == 3 && IsSeparator(root[2]));
+    if (!IsSeparator(root[0]) || !IsSeparator(root[1]))
+        return false;
+    std::string_view server = root.substr(2);
+    if (!server.empty() && IsSeparator(server.back()))
+        server.remove_suffix(1);
+    return !server.empty() && !HasForbidden(server);
+}
+
 std::size_t NextSeparator(const std::string& text, std::size_t from)
 {
     for (std::size_t i = from; i < text.size(); ++i)
@@ -113,20 +130,22 @@ private:
 
 }  // namespace
 
-Path::Path() : _bValid(false) {}
+Path::Path() : _bValid(false), _bRefused(false) {}
 
-Path::Path(const std::string& text) : _bValid(false) { Set(text); }
+Path::Path(const std::string& text) : _bValid(false), _bRefused(false) { Set(text); }
 
+// A refused text keeps only what came before its fault, which is not the path
+// that was meant; the refusal lasts until a new text, whatever the setters
+// rebuild in the meantime, and each setter refuses what Set would.
 void Path::Set(const std::string& text)
 {
-    const bool parsed = Parse(text);
+    _bRefused = !Parse(text);
     Update();
-    if (!parsed)
-        _bValid = false;
 }
 
 void Path::SetRoot(const std::string& root)
 {
+    _bRefused |= !IsRootForm(root);
     _sRoot = root;
     Update();
 }
@@ -134,23 +153,28 @@ void Path::SetRoot(const std::string& root)
 void Path::SetDirectories(const std::string& directories)
 {
     Tokenize(directories, kSeparators, _lTokens);
+    for (const std::string& token : _lTokens)
+        _bRefused |= HasForbidden(token);
     Update();
 }
 
 void Path::SetFilename(const std::string& filename)
 {
+    _bRefused |= HasForbidden(filename);
     SplitFilename(filename, _sStem, _sExtension);
     Update();
 }
 
 void Path::SetStem(const std::string& stem)
 {
+    _bRefused |= HasForbidden(stem);
     _sStem = stem;
     Update();
 }
 
 void Path::SetExtension(const std::string& extension)
 {
+    _bRefused |= HasForbidden(extension);
     _sExtension = extension;
     Update();
 }
@@ -159,7 +183,7 @@ void Path::Clear() { *this = Path(); }
 
 bool Path::Concatenate(const Path& relative)
 {
-    if (!IsDirectory() || !relative.IsRelative())
+    if (!IsDirectory() || !relative.IsRelative() || _bRefused || relative._bRefused)
         return false;
     if (&relative == this)
         return Concatenate(Path(relative));
@@ -281,7 +305,7 @@ void Path::Update()
         _sFullPath.append(_sFilename);
     }
 
-    _bValid = _lTokens.empty() || _lTokens.front() != "..";
+    _bValid = !_bRefused && (_lTokens.empty() || _lTokens.front() != "..");
 }
 
 }  // namespace Vexir

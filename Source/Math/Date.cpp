@@ -81,8 +81,11 @@ void Date::GetSunPosition(double latitude, double longitude, double& azimuth, do
     const double hourAngle =
         ((0.0657098283 * n + 6.6974243242 + hours) * 15 + longitude) * kRadiansPerDegree - rightAscension;
     const double phi = latitude * kRadiansPerDegree;
-    const double zenith =
-        std::acos(std::cos(declination) * (std::cos(hourAngle) * std::cos(phi)) + std::sin(declination) * std::sin(phi));
+    // Straight under the sun the cosine can round past 1, where acos has no
+    // answer: the sun is then overhead.
+    const double cosZenith =
+        std::cos(declination) * (std::cos(hourAngle) * std::cos(phi)) + std::sin(declination) * std::sin(phi);
+    const double zenith = std::acos(cosZenith > 1 ? 1 : cosZenith < -1 ? -1 : cosZenith);
     double gamma = std::atan2(-std::sin(hourAngle),
                               std::tan(declination) * std::cos(phi) - std::cos(hourAngle) * std::sin(phi));
     if (gamma < 0)

@@ -1,5 +1,6 @@
 #include "Math/LinearPart.h"
 
+#include <cfloat>
 #include <cmath>
 
 namespace Vexir {
@@ -20,35 +21,54 @@ void Linear3::Store(float* m, int stride) const
             m[stride * r + c] = e[r][c];
 }
 
+bool FitsFloat(double value) { return std::fabs(value) <= FLT_MAX; }
+
+// In double: a float's square and cube leave its range (diag(1e13) has a
+// determinant of 1e39, diag(1e-13) one below the smallest float), where the
+// determinant became infinite or 0 and the inverse zeros or infinities.
 bool InvertLinear(const Linear3& in, Linear3& out)
 {
-    const float(&m)[3][3] = in.e;
+    double m[3][3];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            if (!std::isfinite(in.e[r][c]))
+                return false;
+            m[r][c] = in.e[r][c];
+        }
     // The determinant's six products, split by sign to judge its conditioning.
-    const float products[6] = {m[0][0] * m[1][1] * m[2][2],    m[0][1] * m[1][2] * m[2][0],
-                               m[0][2] * m[1][0] * m[2][1],    -(m[0][2] * m[1][1] * m[2][0]),
-                               -(m[1][0] * m[0][1] * m[2][2]), -(m[1][2] * m[0][0] * m[2][1])};
-    float positive = 0, negative = 0;
-    for (float product : products) {
+    const double products[6] = {m[0][0] * m[1][1] * m[2][2],    m[0][1] * m[1][2] * m[2][0],
+                                m[0][2] * m[1][0] * m[2][1],    -(m[0][2] * m[1][1] * m[2][0]),
+                                -(m[1][0] * m[0][1] * m[2][2]), -(m[1][2] * m[0][0] * m[2][1])};
+    double positive = 0, negative = 0;
+    for (double product : products) {
         if (product >= 0)
             positive += product;
         else
             negative += product;
     }
-    const float det = positive + negative;
-    if (det == 0 || std::fabs(static_cast<double>(det / (positive - negative))) < 1e-15)
+    const double det = positive + negative;
+    if (det == 0 || std::fabs(det / (positive - negative)) < 1e-15)
         return false;
-    const float r = 1 / det;
-    Linear3 inverse;
-    inverse.e[0][0] = (m[1][1] * m[2][2] - m[1][2] * m[2][1]) * r;
-    inverse.e[1][0] = -((m[1][0] * m[2][2] - m[1][2] * m[2][0]) * r);
-    inverse.e[2][0] = (m[1][0] * m[2][1] - m[1][1] * m[2][0]) * r;
-    inverse.e[0][1] = -((m[0][1] * m[2][2] - m[0][2] * m[2][1]) * r);
-    inverse.e[1][1] = (m[0][0] * m[2][2] - m[0][2] * m[2][0]) * r;
-    inverse.e[2][1] = -((m[0][0] * m[2][1] - m[0][1] * m[2][0]) * r);
-    inverse.e[0][2] = (m[0][1] * m[1][2] - m[0][2] * m[1][1]) * r;
-    inverse.e[1][2] = -((m[0][0] * m[1][2] - m[0][2] * m[1][0]) * r);
-    inverse.e[2][2] = (m[0][0] * m[1][1] - m[0][1] * m[1][0]) * r;
-    out = inverse;
+    const double r = 1 / det;
+    double inverse[3][3];
+    inverse[0][0] = (m[1][1] * m[2][2] - m[1][2] * m[2][1]) * r;
+    inverse[1][0] = -((m[1][0] * m[2][2] - m[1][2] * m[2][0]) * r);
+    inverse[2][0] = (m[1][0] * m[2][1] - m[1][1] * m[2][0]) * r;
+    inverse[0][1] = -((m[0][1] * m[2][2] - m[0][2] * m[2][1]) * r);
+    inverse[1][1] = (m[0][0] * m[2][2] - m[0][2] * m[2][0]) * r;
+    inverse[2][1] = -((m[0][0] * m[2][1] - m[0][1] * m[2][0]) * r);
+    inverse[0][2] = (m[0][1] * m[1][2] - m[0][2] * m[1][1]) * r;
+    inverse[1][2] = -((m[0][0] * m[1][2] - m[0][2] * m[1][0]) * r);
+    inverse[2][2] = (m[0][0] * m[1][1] - m[0][1] * m[1][0]) * r;
+    // An inverse too large for a float is no answer either.
+    Linear3 result;
+    for (int row = 0; row < 3; ++row)
+        for (int c = 0; c < 3; ++c) {
+            if (!FitsFloat(inverse[row][c]))
+                return false;
+            result.e[row][c] = static_cast<float>(inverse[row][c]);
+        }
+    out = result;
     return true;
 }
 

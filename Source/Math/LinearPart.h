@@ -17,8 +17,12 @@ struct Linear3 {
     void SetRow(int r, const Vector3f& v) { e[r][0] = v.x, e[r][1] = v.y, e[r][2] = v.z; }
 };
 
-// The adjugate over the determinant; false (out untouched) when singular.
+// The adjugate over the determinant, in double; false (out untouched) when
+// singular, when an element is not finite, or when the inverse does not fit
+// in a float.
 bool InvertLinear(const Linear3& in, Linear3& out);
+// Whether a double is within the range of a float.
+bool FitsFloat(double value);
 // The rotation by +angle about the normalised axis, for row vectors.
 Linear3 AxisRotation(const Vector3f& axis, float angle);
 // a * b with sums in index order.

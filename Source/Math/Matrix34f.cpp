@@ -80,10 +80,18 @@ bool Matrix34f::Inverse(Matrix34f& out) const
     Linear3 inverse;
     if (!InvertLinear(Linear3::Load(m, 4), inverse))
         return false;
-    const float tx = m[12], ty = m[13], tz = m[14];
+    // The translation moved back through the inverse, in double as the
+    // inverse was, and refused like it when it leaves the floats' range.
+    const double tx = m[12], ty = m[13], tz = m[14];
+    double back[3];
+    for (int j = 0; j < 3; ++j) {
+        back[j] = -(tx * inverse.e[0][j] + ty * inverse.e[1][j] + tz * inverse.e[2][j]);
+        if (!FitsFloat(back[j]))
+            return false;
+    }
     inverse.Store(out.m, 4);
     for (int j = 0; j < 3; ++j)
-        out.m[12 + j] = -(tx * inverse.e[0][j] + ty * inverse.e[1][j] + tz * inverse.e[2][j]);
+        out.m[12 + j] = static_cast<float>(back[j]);
     ResetColumn3(out.m);
     return true;
 }

@@ -79,11 +79,20 @@ void Matrix44f::RotateAboutAxisByAngle(const Vector3f& axis, float angle)
     *this = *this * rotation;
 }
 
+// A matrix holding NaN or infinity has no inverse, and elimination that
+// overflows gives none either: both are refused rather than returned.
 bool Matrix44f::Inverse(Matrix44f& out) const
 {
+    for (float e : m)
+        if (!std::isfinite(e))
+            return false;
     float a[4][8];
     if (!MatrixKernels::GaussJordan<MatrixKernels::kFourWide>(m, a))
         return false;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 4; c < 8; ++c)
+            if (!std::isfinite(a[r][c]))
+                return false;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             out.m[4 * c + r] = a[r][4 + c];

@@ -74,20 +74,26 @@ bool SpectrumUniform::InitSpectra(float min, float max, int count)
     Release();
     if (count < 2 || !(min < max))
         return false;
+    // The step must be a number above 0: a range wider than the floats reach
+    // gives an infinite step and a range narrower than the samples a zero one,
+    // and either would put every reading at a wavelength that is no number.
+    const float step = (max - min) / static_cast<float>(count - 1);
+    if (!std::isfinite(min) || !std::isfinite(max) || !std::isfinite(step) || !(step > 0))
+        return false;
     _pData = new (std::nothrow) float[count];
     if (!_pData)
         return false;
     _fMin = min;
     _fMax = max;
     _iCount = count;
-    _fStep = (max - min) / static_cast<float>(count - 1);
+    _fStep = step;
     return true;
 }
 
 bool SpectrumUniform::InitSpectra(float min, float max, float step)
 {
     Release();
-    if (!(step > 0) || !(min < max))
+    if (!(step > 0) || !(min < max) || !std::isfinite(min) || !std::isfinite(max) || !std::isfinite(step))
         return false;
     const float intervals = (max - min) / step;
     if (!(intervals < 1e8f) || intervals < 1)
@@ -108,6 +114,8 @@ float SpectrumUniform::GetInterpolated(float wavelength) const
     if (!_pData || _iCount == 0 || std::isnan(wavelength) || wavelength < _fMin || wavelength > _fMax)
         return 0;
     const float t = (wavelength - _fMin) / _fStep;
+    if (!(t >= 0))
+        return 0;
     const int i = static_cast<int>(t);
     if (i + 1 >= _iCount)
         return _pData[_iCount - 1];
@@ -117,7 +125,9 @@ float SpectrumUniform::GetInterpolated(float wavelength) const
 
 bool SpectrumUniform::Create_BB_Spectrum(float kelvin)
 {
-    if (!InitSpectra(380, 780, 5.0f))
+    // No body has a temperature of 0 or below, or one that is no number; such
+    // a temperature would give samples that are no numbers.
+    if (!InitSpectra(380, 780, 5.0f) || !(kelvin > 0) || !std::isfinite(kelvin))
         return false;
     const double hc = 1.9864847851995999e-25;
     const double boltzmann = 1.38066e-23;
@@ -135,7 +145,7 @@ bool SpectrumUniform::Create_DT_Spectrum(float kelvin)
 {
     if (!InitSpectra(380, 780, 5.0f))
         return false;
-    if (kelvin < 4000 || kelvin > 25000 || _iCount != kColourSamples)
+    if (!(kelvin >= 4000 && kelvin <= 25000) || _iCount != kColourSamples)
         return false;
     // Chromaticity of daylight at that temperature (CIE 15), squares and cubes
     // of the temperature formed in single precision.

@@ -5,6 +5,7 @@
 #include <Vexir/Encryption.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "ScratchDirectory.h"
@@ -36,6 +37,12 @@ public:
     }
     int calls = 0;
     bool fail = false;
+};
+
+// A translator whose host code throws.
+class ThrowingTranslator : public Vexir::IAssetTranslator {
+public:
+    Vexir::IAssetData* Translate(const void*, std::size_t) override { throw std::runtime_error("the host's own"); }
 };
 
 }  // namespace VexirTest

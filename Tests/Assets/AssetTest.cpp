@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "AssetFiles.h"
+#include "LeakCheck.h"
 #include "ScratchDirectory.h"
 
 namespace {
@@ -104,7 +105,8 @@ TEST_F(AssetTest, DamagedFilesReportTheirFault)
     EXPECT_EQ(Data(plain), otherTag);
     EXPECT_EQ(Open(shortFile, "short.dat", 2), IAsset::Loaded) << "shorter than a header: plain";
     EXPECT_EQ(Open(missing, "missing.dat", 2), IAsset::UnreadableFile);
-    EXPECT_EQ(Open(directory, "", 2), IAsset::UnreadableFile) << "a directory is no asset";
+    EXPECT_FALSE(directory.Initialize(Path(scratch.Path()), 2)) << "a directory is no asset";
+    EXPECT_EQ(directory.GetStatus(), IAsset::UnreadableFile);
     EXPECT_EQ(Open(typeZero, "tag.dat", 0), IAsset::InvalidType);
     EXPECT_EQ(Open(typeSeven, "tag.dat", 7), IAsset::InvalidFileFormat);
     EXPECT_EQ(Open(typeSevenMissing, "missing.dat", 7), IAsset::UnreadableFile);
@@ -131,6 +133,24 @@ TEST_F(AssetTest, TranslatorsGetTheBytesAndMayFail)
     EXPECT_EQ(asset.GetStatus(), IAsset::TranslationFailed);
     EXPECT_EQ(asset.GetData(), nullptr);
     EXPECT_TRUE(asset.Load(nullptr)) << "a failed step may be tried again";
+}
+
+// The host's exception from its translator passes through Load, which keeps
+// neither the file's bytes nor any data (the sanitizer build's leak checker
+// looks), and can be called again.
+TEST_F(AssetTest, ATranslatorsExceptionPassesThroughAndLeavesNothing)
+{
+    scratch.Write("large.bin", std::string(1 << 20, 'y'));
+    Asset asset;
+    ASSERT_TRUE(asset.Initialize(At("large.bin"), 2));
+    ASSERT_TRUE(asset.Load(nullptr));
+    VexirTest::ThrowingTranslator translator;
+    EXPECT_THROW(asset.Load(&translator), std::runtime_error);
+    EXPECT_EQ(asset.GetStatus(), IAsset::TranslationFailed);
+    EXPECT_EQ(asset.GetData(), nullptr);
+    EXPECT_FALSE(VexirTest::LeaksFound());
+    ASSERT_TRUE(asset.Load(nullptr));
+    EXPECT_EQ(asset.GetDataSize(), 1u << 20);
 }
 
 TEST_F(AssetTest, UnloadAndReferences)
@@ -237,6 +257,33 @@ TEST_F(AssetTest, AFileThatChangedSizeSinceInitializeFails)
     }
 }
 
+// Nor is a file of the same size that gained or lost its header: a plain file
+// replaced by a headed one would load its header and scrambled bytes as the
+// payload, unverified.
+TEST_F(AssetTest, AFileThatGainedOrLostItsHeaderSinceInitializeFails)
+{
+    const std::string headed = HeadedFile("the payload of it");
+    const std::string plain(headed.size(), 'p');
+    std::string otherScheme = headed;
+    otherScheme[4] = 1;
+    const std::pair<std::string, std::string> changes[] = {{plain, headed}, {headed, plain}, {headed, otherScheme}};
+    for (const auto& [before, after] : changes) {
+        for (unsigned type : {2u, 4u}) {
+            SCOPED_TRACE(testing::Message() << "type " << type << ": " << before.substr(0, 8) << " became "
+                                            << after.substr(0, 8));
+            scratch.Write("swapped.dat", before);
+            Asset asset;
+            ASSERT_TRUE(asset.Initialize(At("swapped.dat"), type));
+            scratch.Write("swapped.dat", after);
+            EXPECT_FALSE(asset.Load(nullptr));
+            EXPECT_EQ(asset.GetStatus(), IAsset::UnreadableFile);
+            EXPECT_EQ(asset.GetData(), nullptr);
+            scratch.Write("swapped.dat", before);
+            EXPECT_TRUE(asset.Load(nullptr)) << "the file as it was examined loads";
+        }
+    }
+}
+
 // Loads while another thread keeps cutting the file short, growing it and
 // writing it again in place (never through an empty file, which would itself
 // be a valid asset): each load either fails or holds the whole payload, and
@@ -256,16 +303,23 @@ TEST_F(AssetTest, ThreadsLoadingAFileBeingRewrittenGetAllOrNothing)
             std::filesystem::resize_file(path, file.size() + 4);
             std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).write(file.data(), file.size());
             std::filesystem::resize_file(path, file.size());
-            paused = pause.load();
-            while (pause && !done)
-                std::this_thread::yield();
-            paused = false;
+            // Says it has paused only once it has seen the request: had it
+            // said what it read before the request came, each would wait for
+            // the other.
+            if (pause) {
+                paused = true;
+                while (pause && !done)
+                    std::this_thread::yield();
+                paused = false;
+            }
         }
     });
     int loaded = 0, wrong = 0, failedWhole = 0;
     for (int round = 1; round <= 300; ++round) {
         const bool whole = round % 50 == 0;
         if (whole) {
+            while (paused)  // the writer is still leaving the last pause
+                std::this_thread::yield();
             pause = true;
             while (!paused)
                 std::this_thread::yield();

@@ -1,4 +1,5 @@
 #include <Vexir/Assets.h>
+#include <Vexir/Utf8Util.h>
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "AssetFiles.h"
+#include "LeakCheck.h"
 #include "ScratchDirectory.h"
 
 namespace {
@@ -141,7 +143,8 @@ TEST_F(MgrAssetsTest, AbsolutePathsAndTypesWithoutDirectoriesStandAsTheyAre)
     std::filesystem::current_path(previous);
     EXPECT_TRUE(found);
     EXPECT_EQ(resolved.AsString(), "abs.txt");
-    EXPECT_TRUE(assets->FindFile(Path(scratch.Path()), 999, &resolved)) << "directories count";
+    EXPECT_FALSE(assets->FindFile(Path(scratch.Path()), 999, &resolved)) << "a directory is no asset file";
+    EXPECT_FALSE(assets->FindFile(Path(scratch.Path() + "/"), 999, &resolved));
     EXPECT_FALSE(assets->FindFile(Path("../x"), textType, nullptr));
     EXPECT_EQ(assets->GetAsset(Path("../x"), textType, &status), nullptr);
     EXPECT_EQ(status, IAsset::InvalidPath);
@@ -161,12 +164,103 @@ TEST_F(MgrAssetsTest, SearchListsSplitAtSemicolons)
     EXPECT_EQ(found.AsString(), scratch.Path("b/only-in-b.bin"));
 }
 
+// A directory that Path refuses keeps only what was read before the fault,
+// its parent or nothing (the current directory), where the wrong file would
+// load: a colon in a name (legal on Linux), quotes around it, a list written
+// with colons as Unix shells write them. None of them is added.
+TEST_F(MgrAssetsTest, RefusedSearchDirectoriesAreNotAdded)
+{
+    const int textType4 = 4;  // no other test searches for this type
+    MakeDirectory("right");
+    scratch.Write("model.bin", "the wrong file");
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path("right") + "/"), textType4));
+    const std::string refused[] = {scratch.Path("a:b"), "\"" + scratch.Path("right") + "\"",
+                                   scratch.Path("one") + ":" + scratch.Path("two")};
+    for (const std::string& entry : refused) {
+        SCOPED_TRACE(entry);
+        EXPECT_FALSE(assets->AddSearchPath(Path(entry + "/"), textType4));
+        EXPECT_FALSE(assets->AddSearchPath(Path(entry), textType4));
+        EXPECT_FALSE(assets->AddSearchPaths(entry, textType4));
+        EXPECT_FALSE(assets->AddSearchPaths(scratch.Path() + ";" + entry, textType4)) << "all of a list, or nothing";
+    }
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::u8path(scratch.Path()));
+    Path found;
+    const bool foundAnywhere = assets->FindFile(Path("model.bin"), textType4, &found);
+    IAsset* wrong = assets->GetAsset(Path("model.bin"), textType4, &status);
+    std::filesystem::current_path(previous);
+    EXPECT_FALSE(foundAnywhere) << found.AsString();
+    EXPECT_EQ(wrong, nullptr);
+    EXPECT_EQ(status, IAsset::NotFoundOnSearchPath);
+    if (wrong)
+        assets->ReleaseAsset(wrong);
+}
+
+// A search directory is a directory, with a closing separator or without, as
+// the list form has always read it; the directory itself is never the file.
+TEST_F(MgrAssetsTest, ASearchDirectoryNeedsNoClosingSeparator)
+{
+    MakeDirectory("bare");
+    scratch.Write("bare/in-bare.bin", "found in bare");
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path("bare")), 2));
+    Path found;
+    ASSERT_TRUE(assets->FindFile(Path("in-bare.bin"), 2, &found));
+    EXPECT_EQ(found.AsString(), scratch.Path("bare/in-bare.bin"));
+    IAsset* asset = assets->GetAsset(Path("in-bare.bin"), 2, &status);
+    ASSERT_NE(asset, nullptr) << IAsset::StatusString(status);
+    EXPECT_EQ(std::string(static_cast<char*>(asset->GetDataPtr()), asset->GetDataSize()), "found in bare");
+    assets->ReleaseAsset(asset);
+    // "./" climbs nowhere; a directory made of its parent and a name keeps both.
+    ASSERT_TRUE(assets->AddSearchPath(Path("./"), type));
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path("bare/../bare")), type));
+    EXPECT_TRUE(assets->FindFile(Path("in-bare.bin"), type, &found));
+    EXPECT_EQ(found.AsString(), scratch.Path("bare/in-bare.bin"));
+}
+
+// The type is checked where the file is found: a file that is there in a type
+// the library cannot read is not "not found".
+TEST_F(MgrAssetsTest, ATypeThatIsNoKindOfAssetSaysSo)
+{
+    MakeDirectory("kinds");
+    scratch.Write("kinds/thing.dat", "bytes");
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path("kinds") + "/"), type));
+    EXPECT_EQ(assets->GetAsset(Path("thing.dat"), type, &status), nullptr);
+    EXPECT_EQ(status, IAsset::InvalidFileFormat);
+    EXPECT_EQ(assets->GetAsset(Path("absent.dat"), type, &status), nullptr);
+    EXPECT_EQ(status, IAsset::NotFoundOnSearchPath);
+    EXPECT_EQ(assets->GetAsset(Path(scratch.Path("kinds/thing.dat")), type, &status), nullptr);
+    EXPECT_EQ(status, IAsset::InvalidFileFormat);
+}
+
 TEST_F(MgrAssetsTest, ReleasingAnAssetTheManagerDidNotMakeDeletesIt)
 {
     auto* stranger = new Asset;
     stranger->AddRef();
     EXPECT_FALSE(assets->ReleaseAsset(stranger));
     EXPECT_FALSE(assets->ReleaseAsset(static_cast<IAsset*>(nullptr)));
+}
+
+// A name that is not UTF-8 throws out of GetAsset, and so does the host's
+// own exception from its translator: either way nothing is left behind (no
+// asset, no file bytes; the sanitizer build's leak checker looks), and nothing
+// is held under the name.
+TEST_F(MgrAssetsTest, ExceptionsLeaveNothingBehind)
+{
+    EXPECT_THROW(assets->GetAsset(Path("bad\xC3\x28.bin"), 2, &status), utf8util::utf8_conversion_error);
+    ASSERT_TRUE(assets->AddSearchPath(Path(scratch.Path() + "/"), 3));
+    EXPECT_THROW(assets->GetAsset(Path("bad\xC3\x28.bin"), 3, &status), utf8util::utf8_conversion_error);
+
+    scratch.Write("large.bin", std::string(1 << 20, 'x'));
+    const Path large(scratch.Path("large.bin"));
+    VexirTest::ThrowingTranslator translator;
+    EXPECT_THROW(assets->GetAsset(large, 2, &translator, &status), std::runtime_error);
+    EXPECT_FALSE(assets->ReleaseAsset(large)) << "nothing is held under the name";
+    IAsset* asset = assets->GetAsset(large, 2, &status);
+    ASSERT_NE(asset, nullptr);
+    EXPECT_EQ(asset->GetRefCount(), 1u);
+    EXPECT_EQ(asset->GetDataSize(), 1u << 20);
+    assets->ReleaseAsset(asset);
+    EXPECT_FALSE(VexirTest::LeaksFound());
 }
 
 }  // namespace

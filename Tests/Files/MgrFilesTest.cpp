@@ -167,6 +167,30 @@ TEST_F(MgrFilesTest, LoadFileOfAnOpenFileReadsFromTheStart)
     EXPECT_EQ(writer->Tell(), 2) << "the other holder's position is kept";
 }
 
+// A whole-file load reads bytes, also through an object the host opened as
+// text: on Windows such a stream turns CRLF into LF and stops at a Ctrl-Z, so a
+// 9-byte file read 5 bytes. The host's stream reads text again afterwards.
+TEST_F(MgrFilesTest, LoadFileReadsBytesThroughATextObject)
+{
+    const std::string bytes("ab\r\ncd\x1A" "ef", 9);
+    scratch.Write("text.txt", bytes);
+    IFileObj* text = files->Open(scratch.Path("text.txt"), IMgrFiles::ReadText);
+    ASSERT_NE(text, nullptr);
+    char line[16];
+    ASSERT_TRUE(text->ReadLine(line, sizeof line));
+    const std::string firstLine = line;
+    ASSERT_TRUE(text->Seek(0, 1));
+    std::size_t size = 0;
+    unsigned char* data = files->LoadFile(scratch.Path("text.txt").c_str(), &size, true);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), bytes + '\0');
+    files->FreeFileData(data);
+    EXPECT_EQ(text->Tell(), 0);
+    ASSERT_TRUE(text->ReadLine(line, sizeof line));
+    EXPECT_EQ(std::string(line), firstLine) << "the host's stream reads as it did";
+    files->Close(text);
+}
+
 // Sizes and positions past 2 GiB, on a sparse file.
 TEST_F(MgrFilesTest, LargeFilesKeepTheirTrueSize)
 {
@@ -223,7 +247,6 @@ TEST_F(MgrFilesTest, ListFilesAppendsPlainFilesOnly)
     scratch.Write("only/\xC3\xA4.txt", "a");
     names.clear();
     EXPECT_TRUE(files->ListFiles(scratch.Path("only"), names));
-    std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"b.txt", "\xC3\xA4.txt"}));
     EXPECT_THROW(files->ListFiles("bad\xC3\x28", names), utf8util::utf8_conversion_error);
 
@@ -234,8 +257,38 @@ TEST_F(MgrFilesTest, ListFilesAppendsPlainFilesOnly)
     const bool listed = files->ListFiles("", names);
     std::filesystem::current_path(previous);
     EXPECT_TRUE(listed);
-    std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"b.txt", "\xC3\xA4.txt"}));
+}
+
+// One order on both platforms: by the bytes of the UTF-8 names (so by code
+// point), upper case before lower. The names found are sorted among
+// themselves, after what the list held.
+TEST_F(MgrFilesTest, ListFilesSortsByBytesOnEveryPlatform)
+{
+    std::filesystem::create_directories(std::filesystem::u8path(scratch.Path("order")));
+    for (const char* name : {"beta.txt", "Zeta.txt", "\xC3\xA4.txt", "_x.txt", "alpha.txt", "B2.txt", "a.txt"})
+        scratch.Write(std::string("order/") + name, name);
+    std::vector<std::string> names{"zz-kept"};
+    ASSERT_TRUE(files->ListFiles(scratch.Path("order"), names));
+    EXPECT_EQ(names, (std::vector<std::string>{"zz-kept", "B2.txt", "Zeta.txt", "_x.txt", "a.txt", "alpha.txt",
+                                               "beta.txt", "\xC3\xA4.txt"}));
+}
+
+// A directory whose name runs past 260 characters is listed where its files
+// open.
+TEST_F(MgrFilesTest, ListFilesTakesLongNamesAsOpenDoes)
+{
+    std::string directory = "long";
+    while ((scratch.Path(directory)).size() < 300)
+        directory += "/" + std::string(60, 'd');
+    std::filesystem::create_directories(std::filesystem::u8path(scratch.Path(directory)));
+    scratch.Write(directory + "/inside.txt", "in");
+    IFileObj* file = files->Open(scratch.Path(directory + "/inside.txt"), IMgrFiles::ReadBinary);
+    ASSERT_NE(file, nullptr) << "the system takes names of " << scratch.Path(directory).size() << " characters";
+    files->Close(file);
+    std::vector<std::string> names;
+    EXPECT_TRUE(files->ListFiles(scratch.Path(directory), names));
+    EXPECT_EQ(names, std::vector<std::string>{"inside.txt"});
 }
 
 TEST_F(MgrFilesTest, UniversalNameOfALocalPathIsThePath)

@@ -137,18 +137,69 @@ TEST(Path, NothingIsAboveARoot)
     EXPECT_FALSE(Path("/../x").IsValid()) << "a path that starts by climbing is still refused";
 }
 
-TEST(Path, SettersRebuildAndRecheckOnlyTheLeadingDotDot)
+// A refused text lost the part that was wrong, so what is left is not the
+// path that was meant: no setter makes it valid again, only a new text does.
+// The setters refuse what Set would.
+TEST(Path, ARefusalLastsUntilANewText)
 {
     Path path("a/b?c/d.txt");
     ASSERT_FALSE(path.IsValid());
+    EXPECT_EQ(path.AsString(), "a");
     path.SetStem("e");
-    EXPECT_TRUE(path.IsValid()) << "a setter rebuilds the path by the \"..\" rule alone";
-    EXPECT_EQ(path.AsString(), "a/e");
+    EXPECT_FALSE(path.IsValid()) << "a/e is not the path that was given";
+    EXPECT_EQ(path.AsString(), "a/e") << "setters still rebuild";
+    for (const auto& set : {+[](Path& p) { p.SetDirectories("x/y"); }, +[](Path& p) { p.SetFilename("f.txt"); },
+                            +[](Path& p) { p.SetExtension("png"); }, +[](Path& p) { p.SetRoot("/"); }}) {
+        set(path);
+        EXPECT_FALSE(path.IsValid()) << path.AsString();
+    }
+    path.Set("x/y.txt");
+    EXPECT_TRUE(path.IsValid()) << "a new text starts afresh";
+    path = Path("\\\\server");
+    EXPECT_FALSE(path.IsValid());
+    path.SetRoot("//server/");
+    EXPECT_FALSE(path.IsValid()) << "the server path was refused";
+    path = Path("q/r");
+    EXPECT_TRUE(path.IsValid()) << "assigning a valid path";
 
+    // What each setter would store, had Set read it in a text.
+    struct Case {
+        const char* what;
+        void (*set)(Path&);
+    };
+    const Case refused[] = {
+        {"stem b?", [](Path& p) { p.SetStem("b?"); }},
+        {"extension t|x", [](Path& p) { p.SetExtension("t|x"); }},
+        {"extension a/b", [](Path& p) { p.SetExtension("a/b"); }},
+        {"file name a:b", [](Path& p) { p.SetFilename("a:b"); }},
+        {"file name a/b", [](Path& p) { p.SetFilename("a/b"); }},
+        {"directory b*c", [](Path& p) { p.SetDirectories("a/b*c/d"); }},
+        {"directory with a tab", [](Path& p) { p.SetDirectories("a\tb"); }},
+        {"root a|b/", [](Path& p) { p.SetRoot("a|b/"); }},
+        {"root C:x", [](Path& p) { p.SetRoot("C:x"); }},
+        {"root //ser?ver/", [](Path& p) { p.SetRoot("//ser?ver/"); }},
+    };
+    for (const Case& c : refused) {
+        Path p("/base/dir/file.txt");
+        c.set(p);
+        EXPECT_FALSE(p.IsValid()) << c.what;
+        p.SetFilename("clean.txt");
+        EXPECT_FALSE(p.IsValid()) << c.what << ", then a clean file name";
+    }
+    for (const char* root : {"", "/", "\\", "C:", "C:/", "d:\\", "//server/", "\\\\srv\\"}) {
+        Path p("dir/file.txt");
+        p.SetRoot(root);
+        EXPECT_TRUE(p.IsValid()) << "root " << root;
+    }
+}
+
+TEST(Path, SettersRebuildAndRecheckTheLeadingDotDot)
+{
     Path drive;
     drive.SetRoot("C:");
     drive.SetFilename("x");
     EXPECT_EQ(drive.AsString(), "C:/x");
+    EXPECT_TRUE(drive.IsValid());
 
     Path dirs("/r/old/f.tar.gz");
     dirs.SetDirectories("\\\\a//b\\\\");
@@ -162,6 +213,8 @@ TEST(Path, SettersRebuildAndRecheckOnlyTheLeadingDotDot)
     dirs.SetDirectories("../up");
     EXPECT_FALSE(dirs.IsValid());
     EXPECT_EQ(dirs.AsString(), "/../up/archive.tar");
+    dirs.SetDirectories("up");
+    EXPECT_TRUE(dirs.IsValid()) << "a leading \"..\" is judged anew by each setter";
 }
 
 // One path object reused keeps nothing of what it held.
@@ -227,6 +280,22 @@ TEST(Path, ConcatenateAppendsARelativePathToADirectory)
     Path self("a/b/");
     ASSERT_TRUE(self.Concatenate(self));
     EXPECT_EQ(self.AsString(), "a/b/a/b");
+
+    // A refused path on either side refuses, and changes nothing.
+    Path refused("a/b:c/");
+    ASSERT_FALSE(refused.IsValid());
+    ASSERT_TRUE(refused.IsDirectory());
+    EXPECT_FALSE(refused.Concatenate(relative));
+    EXPECT_EQ(refused.AsString(), "a");
+    EXPECT_FALSE(refused.IsValid());
+    Path left("C:/data/");
+    EXPECT_FALSE(left.Concatenate(Path("tex/\"quoted\".png")));
+    EXPECT_EQ(left.AsString(), "C:/data");
+    EXPECT_TRUE(left.IsValid());
+    // A relative path that climbs is invalid on its own, but not refused.
+    ASSERT_TRUE(left.Concatenate(Path("../x.png")));
+    EXPECT_EQ(left.AsString(), "C:/x.png");
+    EXPECT_TRUE(left.IsValid());
 }
 
 TEST(Path, HashFollowsTheRebuiltText)

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -62,6 +64,86 @@ TEST(Color3f, HueStaysBelowOneAndRoundTripsNearTies)
                 scaled.Scale(2, Color3f::SCALE_VALUE);
                 ExpectColor(scaled, 2 * red, 2 * green, 2 * blue, 1e-5f);
             }
+}
+
+// Channels whose range overflows a float, and infinite channels: the hue and
+// saturation are numbers, the ones the colour's direction gives (an infinite
+// channel outweighs every finite one), and HSVToRGB brings the colour back.
+TEST(Color3f, HsvOfHugeAndInfiniteChannelsIsANumber)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        Color3f rgb, hsv;
+    };
+    const Case cases[] = {
+        {{FLT_MAX, FLT_MAX, -FLT_MAX}, {1.0f / 6, 2, FLT_MAX}},
+        {{FLT_MAX, -FLT_MAX, 0}, {11.0f / 12, 2, FLT_MAX}},
+        {{inf, 0, 0}, {0, 1, inf}},
+        {{inf, inf, 0}, {1.0f / 6, 1, inf}},
+        {{0, 0, inf}, {4.0f / 6, 1, inf}},
+        {{inf, 5, -inf}, {1.0f / 12, 2, inf}},
+        {{inf, inf, inf}, {0, 0, inf}},
+        {{-inf, -inf, -inf}, {0, 0, -inf}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rgb.r << ", " << c.rgb.g << ", " << c.rgb.b);
+        Color3f hsv = c.rgb;
+        hsv.RGBToHSV();
+        EXPECT_NEAR(hsv.r, c.hsv.r, 1e-6f);
+        EXPECT_NEAR(hsv.g, c.hsv.g, 1e-6f);
+        EXPECT_EQ(hsv.b, c.hsv.b);
+        // Beside an infinite channel a finite one is as nothing, and comes back as 0.
+        const bool infinite = std::isinf(c.rgb.r) || std::isinf(c.rgb.g) || std::isinf(c.rgb.b);
+        Color3f back = hsv;
+        back.HSVToRGB();
+        for (int i = 0; i < 3; ++i) {
+            const float given = (&c.rgb.r)[i], actual = (&back.r)[i];
+            const float expected = infinite && !std::isinf(given) ? 0 : given;
+            if (std::isinf(expected) || expected == 0)
+                EXPECT_EQ(actual, expected) << "channel " << i;
+            else
+                EXPECT_NEAR(actual / expected, 1.0f, 1e-6f) << "channel " << i;
+        }
+    }
+    // Every mix of the extremes gives a number for the hue and saturation.
+    const float extremes[] = {-inf, -FLT_MAX, -1, 0, 1, FLT_MAX, inf};
+    for (float r : extremes)
+        for (float g : extremes)
+            for (float b : extremes) {
+                Color3f hsv(r, g, b);
+                hsv.RGBToHSV();
+                EXPECT_FALSE(std::isnan(hsv.r) || std::isnan(hsv.g)) << r << ", " << g << ", " << b;
+                EXPECT_TRUE(hsv.r >= 0 && hsv.r < 1) << r << ", " << g << ", " << b;
+            }
+}
+
+// The value scales keep the colour's direction, also for colours whose
+// largest channel is 0 or below, which HSV cannot hold.
+TEST(Color3f, ValueScalesKeepTheColoursDirection)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        Color3f rgb;
+        float factor;
+        Color3f byValue;
+    };
+    const Case cases[] = {
+        {{0, -1, -1}, 1, {0, -1, -1}},       {{0, -1, -1}, 2, {0, -2, -2}},
+        {{-1, -2, -3}, 3, {-3, -6, -9}},     {{0.5f, 0.25f, 0}, 2, {1, 0.5f, 0}},
+        {{inf, 0, 0}, 2, {inf, 0, 0}},       {{0, 0, 0}, 5, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rgb.r << ", " << c.rgb.g << ", " << c.rgb.b << " by " << c.factor);
+        Color3f scaled = c.rgb;
+        scaled.Scale(c.factor, Color3f::SCALE_VALUE);
+        EXPECT_EQ(scaled, c.byValue);
+    }
+    Color3f unchanged(0, -1, -1);
+    unchanged.Scale(9, Color3f::SCALE_LOG_VALUE);
+    EXPECT_EQ(unchanged, Color3f(0, -1, -1)) << "a value of 0 stays 0";
+    Color3f logged(4.5f, 2.25f, 0);
+    logged.Scale(2, Color3f::SCALE_LOG_VALUE);
+    ExpectColor(logged, 1, 0.5f, 0);
 }
 
 TEST(Color3f, ScalesSaturationAndMatrices)

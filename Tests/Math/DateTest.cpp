@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -89,6 +90,67 @@ TEST(Date, EquinoxNoonAtTheEquatorIsOverheadAndNightIsBelow)
     date.Set(2026, 12, 21, 0, 0, 0, 1);
     date.GetSunPosition(60, 10, azimuth, elevation);
     EXPECT_LT(elevation, 0.0);
+}
+
+// The point where the sun stands overhead, found from the library's own
+// answers: from any place, the subsolar point lies 90 - elevation degrees away
+// along the azimuth. A few such steps settle on it.
+void FindSubsolarPoint(const Date& date, double& latitude, double& longitude)
+{
+    const double radians = 0.017453292519943295;
+    latitude = 0, longitude = 0;
+    for (int step = 0; step < 6; ++step) {
+        double azimuth, elevation;
+        date.GetSunPosition(latitude, longitude, azimuth, elevation);
+        const double distance = (90 - elevation) * radians, bearing = azimuth * radians;
+        const double phi = latitude * radians;
+        const double target =
+            std::asin(std::sin(phi) * std::cos(distance) + std::cos(phi) * std::sin(distance) * std::cos(bearing));
+        longitude += std::atan2(std::sin(bearing) * std::sin(distance) * std::cos(phi),
+                                std::cos(distance) - std::sin(phi) * std::sin(target)) /
+                     radians;
+        latitude = target / radians;
+    }
+}
+
+// Straight under the sun the cosine of the zenith angle rounds past 1 at some
+// places; the sun is then overhead, not lost.
+TEST(Date, TheSunOverheadIsAtTheZenith)
+{
+    Date date;
+    date.Set(2020, 1, 2, 9, 0, 0, 0);
+    double azimuth = -1, elevation = -1;
+    date.GetSunPosition(-22.947853668953737, 45.931846482233581, azimuth, elevation);
+    EXPECT_EQ(elevation, 90.0);
+    EXPECT_TRUE(azimuth >= 0 && azimuth < 360) << azimuth;
+    const Vector3f overhead = date.GetSunVector(-22.947853668953737, 45.931846482233581);
+    EXPECT_EQ(overhead.z, 1.0f);
+
+    // A sweep of moments through a year, and the places a few ulps around each
+    // subsolar point.
+    int places = 0;
+    for (int day = 1; day <= 365; day += 16) {
+        for (int hour = 0; hour < 24; hour += 5) {
+            date.Set(2021, 1, day, static_cast<float>(hour), 17, 0, 0);
+            double latitude, longitude;
+            FindSubsolarPoint(date, latitude, longitude);
+            for (int i = -3; i <= 3; ++i)
+                for (int j = -3; j <= 3; ++j) {
+                    double lat = latitude, lon = longitude;
+                    for (int k = 0; k < std::abs(i); ++k)
+                        lat = std::nextafter(lat, i < 0 ? -90.0 : 90.0);
+                    for (int k = 0; k < std::abs(j); ++k)
+                        lon = std::nextafter(lon, j < 0 ? -360.0 : 360.0);
+                    date.GetSunPosition(lat, lon, azimuth, elevation);
+                    ++places;
+                    ASSERT_GT(elevation, 89.9999) << "day " << day << " hour " << hour << " at " << lat << ", " << lon;
+                    ASSERT_TRUE(azimuth >= 0 && azimuth < 360) << azimuth;
+                    const Vector3f sun = date.GetSunVector(lat, lon);
+                    ASSERT_NEAR(sun.Length(), 1.0f, 1e-6f);
+                }
+        }
+    }
+    EXPECT_EQ(places, 23 * 5 * 49);
 }
 
 TEST(Date, SunVectorIsAUnitVectorTowardsTheSun)

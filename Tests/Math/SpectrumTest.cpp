@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -38,6 +40,67 @@ TEST(Spectrum, UniformInitialisationAndInterpolation)
     EXPECT_EQ(byStep.GetDataPtr()[0], 0.0f) << "copies are deep";
     copy = byStep;
     EXPECT_EQ(copy.GetInterpolated(390), 2.0f);
+}
+
+// Ranges whose step is not a finite, positive number: the spectrum would place
+// its samples at infinity or all at one wavelength, and reading it would index
+// far outside its samples.
+TEST(Spectrum, RangesWithoutAFiniteStepAreRefused)
+{
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    struct Range {
+        float min, max;
+        int count;       // for the count form
+        bool anyStep;    // the step form refuses it too, whatever the step
+    };
+    // Too wide for a float, no number at an end, or too narrow for its samples
+    // (one denormal step shared by 80 intervals rounds to 0).
+    const Range ranges[] = {{-3e38f, 3e38f, 2, true}, {-FLT_MAX, FLT_MAX, 81, true}, {-inf, 0, 2, true},
+                            {0, inf, 81, true},       {-inf, inf, 3, true},          {nan, 500, 81, true},
+                            {380, nan, 2, true},      {1e-45f, 3e-45f, 81, false},   {1e-45f, 3e-45f, 3, false}};
+    for (const Range& range : ranges) {
+        SCOPED_TRACE(testing::Message() << range.min << " to " << range.max);
+        SpectrumUniform spectrum(380, 780, 81, nullptr);
+        EXPECT_FALSE(spectrum.InitSpectra(range.min, range.max, range.count)) << range.count << " samples";
+        EXPECT_EQ(spectrum.GetNumData(), 0);
+        EXPECT_EQ(spectrum.GetDataPtr(), nullptr);
+        for (float wavelength : {range.min, range.max, 0.0f, 500.0f, 2e-45f})
+            EXPECT_EQ(spectrum.GetInterpolated(wavelength), 0.0f);
+        for (float step : {5.0f, 1e38f, inf, 1e-45f}) {
+            if (!range.anyStep)
+                break;
+            SpectrumUniform byStep;
+            EXPECT_FALSE(byStep.InitSpectra(range.min, range.max, step)) << "by " << step;
+            EXPECT_EQ(byStep.GetNumData(), 0);
+        }
+    }
+    // A tiny range is fine while its step is a number above 0.
+    SpectrumUniform tiny;
+    ASSERT_TRUE(tiny.InitSpectra(1e-40f, 3e-40f, 3));
+    tiny.GetDataPtr()[0] = 1, tiny.GetDataPtr()[1] = 2, tiny.GetDataPtr()[2] = 3;
+    EXPECT_EQ(tiny.GetInterpolated(1e-40f), 1.0f);
+    EXPECT_EQ(tiny.GetInterpolated(3e-40f), 3.0f);
+    EXPECT_NEAR(tiny.GetInterpolated(2e-40f), 2.0f, 1e-3f);
+}
+
+// A temperature that is no number, or none a light could have, makes no spectrum.
+TEST(Spectrum, GeneratorsRefuseTemperaturesThatAreNoNumbers)
+{
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    for (float kelvin : {nan, inf, -inf}) {
+        SCOPED_TRACE(kelvin);
+        SpectrumUniform daylight, body;
+        EXPECT_FALSE(daylight.Create_DT_Spectrum(kelvin));
+        EXPECT_FALSE(body.Create_BB_Spectrum(kelvin));
+    }
+    for (float kelvin : {0.0f, -5.0f}) {
+        SpectrumUniform body;
+        EXPECT_FALSE(body.Create_BB_Spectrum(kelvin)) << kelvin;
+    }
+    SpectrumUniform body;
+    ASSERT_TRUE(body.Create_BB_Spectrum(1e-3f)) << "a cold body is black, but a body";
+    for (int i = 0; i < body.GetNumData(); ++i)
+        EXPECT_EQ(body.GetDataPtr()[i], 0.0f);
 }
 
 TEST(Spectrum, IrregularHoldsItsEnds)

@@ -7,7 +7,11 @@
 #include <sys/types.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
 
+#include "AssetHost.h"
 #include "DynamicLibrary.h"
 #include "TestConsole.h"
 
@@ -50,6 +54,31 @@ TEST(Unload, LoadingAgainAndAgainLeavesNothingBehind)
         ASSERT_EQ(console->messages.size(), 1u);
         EXPECT_TRUE(library.Unload());
     }
+}
+
+// A plug-in leaves materials that hold textures with the library, and is
+// unloaded, taking the library with it. Releasing a material gives back its
+// textures from inside the library's teardown; every asset's data is released
+// once, and none is touched after it is gone (the sanitizer build watches).
+TEST(Unload, ReleasesAssetsThatReleaseOtherAssets)
+{
+    const std::filesystem::path directory =
+        std::filesystem::temp_directory_path() / ("vexir-unload-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(directory);
+    AssetHostRecord record;
+    {
+        VexirTest::DynamicLibrary host(VEXIR_ASSET_HOST_FILE);
+        ASSERT_TRUE(host.IsLoaded());
+        auto hold = reinterpret_cast<HoldCompositeAssetsFunction>(host.Symbol("VexirTestHoldCompositeAssets"));
+        ASSERT_NE(hold, nullptr);
+        ASSERT_TRUE(hold(directory.generic_u8string().c_str(), &record));
+        EXPECT_EQ(record.texturesReleased + record.materialsReleased, 0);
+        EXPECT_TRUE(host.Unload());
+    }
+    EXPECT_EQ(record.materialsReleased, 4);
+    EXPECT_EQ(record.texturesReleased, 4);
+    std::error_code ignored;
+    std::filesystem::remove_all(directory, ignored);
 }
 
 }  // namespace
